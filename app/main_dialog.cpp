@@ -1,0 +1,169 @@
+#include "app/main_dialog.h"
+
+#include <commctrl.h>
+#include <wininet.h>
+
+#include <cstdlib>
+
+#include "app/commands.h"
+#include "clicker/click_engine.h"
+#include "clicker/click_settings.h"
+#include "clicker/save_flow.h"
+#include "clicker/settings.h"
+#include "desktop/tray.h"
+#include "online/banner.h"
+#include "online/online_menu.h"
+#include "res/resource.h"
+
+MainDialogControls mainControls;
+bool bannerChosen = false;
+
+namespace {
+
+struct ToolTipEntry {
+  HWND MainDialogControls::*control;
+  const wchar_t* text;
+};
+
+// In the order they are attached.
+const ToolTipEntry ToolTips[] = {
+    {&MainDialogControls::startKey, L"设置开始连点热键，不可与结束热键一致。"},
+    {&MainDialogControls::endKey, L"设置结束连点热键，不可与开始热键一致。"},
+    {&MainDialogControls::leftMethod, L"设置左键连点方法，左、右键至少需要启用一个。"},
+    {&MainDialogControls::rightMethod, L"设置右键连点方法，左、右键至少需要启用一个。"},
+    {&MainDialogControls::leftInterval, L"设置左键连点的间隔毫秒数，启用左键时必须大于0。"},
+    {&MainDialogControls::rightInterval, L"设置右键连点的间隔毫秒数，启用右键时必须大于0。"},
+    {&MainDialogControls::save, L"保存当前设置。"},
+    {&MainDialogControls::tray, L"将程序放至托盘。"},
+    {&MainDialogControls::exit, L"退出程序。"},
+};
+
+void FillCombo(HWND combo, const wchar_t* const* labels, int count) {
+  for (int i = 0; i < count; ++i) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(labels[i]));
+}
+
+void SetIntervalText(HWND edit, int32_t interval) {
+  wchar_t text[20];
+  _itow_s(interval, text, 20, 10);
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+INT_PTR OnTrayIcon(HWND dialog, LPARAM mouseMessage) {
+  switch (mouseMessage) {
+    case WM_LBUTTONDOWN:
+      Shell_NotifyIconW(NIM_DELETE, &TrayIconData);
+      ShowWindow(dialog, SW_SHOW);
+      return 1;
+    case WM_RBUTTONDOWN:
+      ShowTrayMenu(dialog);
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+void AddToolTip(HWND control, const wchar_t* text) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  // Owned by the control: destroyed with it.
+  HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, control, nullptr, instance,
+                             nullptr);
+  SetWindowPos(tip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+  TOOLINFOW info = {};
+  // The version-2 record (up to lParam) is what every comctl32 version accepts.
+  info.cbSize = TTTOOLINFOW_V2_SIZE;
+  info.uFlags = TTF_SUBCLASS;
+  info.hwnd = control;
+  info.uId = 0;
+  GetClientRect(control, &info.rect);
+  info.hinst = instance;
+  info.lpszText = const_cast<wchar_t*>(text);
+  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void InitControls(HWND dialog) {
+  mainControls.startKey = GetDlgItem(dialog, IDC_START_KEY);
+  mainControls.endKey = GetDlgItem(dialog, IDC_END_KEY);
+  mainControls.leftMethod = GetDlgItem(dialog, IDC_LEFT_METHOD);
+  mainControls.rightMethod = GetDlgItem(dialog, IDC_RIGHT_METHOD);
+  mainControls.leftInterval = GetDlgItem(dialog, IDC_LEFT_INTERVAL);
+  mainControls.rightInterval = GetDlgItem(dialog, IDC_RIGHT_INTERVAL);
+  mainControls.save = GetDlgItem(dialog, IDC_SAVE);
+  mainControls.tray = GetDlgItem(dialog, IDC_TRAY);
+  mainControls.exit = GetDlgItem(dialog, IDC_EXIT);
+
+  FillCombo(mainControls.startKey, HotKeyChoices, HotKeyChoiceCount);
+  FillCombo(mainControls.endKey, HotKeyChoices, HotKeyChoiceCount);
+  FillCombo(mainControls.leftMethod, ClickMethodLabels, ClickMethodCount);
+  FillCombo(mainControls.rightMethod, ClickMethodLabels, ClickMethodCount);
+
+  // A value outside a list leaves that box without a selection; the start-up
+  // check has already told the user.
+  SendMessageW(mainControls.startKey, CB_SETCURSEL, static_cast<WPARAM>(ClickSettings.StartKey.load()), 0);
+  SendMessageW(mainControls.endKey, CB_SETCURSEL, static_cast<WPARAM>(ClickSettings.EndKey.load()), 0);
+  SendMessageW(mainControls.leftMethod, CB_SETCURSEL, static_cast<WPARAM>(ClickSettings.LeftKey.load()), 0);
+  SendMessageW(mainControls.rightMethod, CB_SETCURSEL, static_cast<WPARAM>(ClickSettings.RightKey.load()), 0);
+
+  SetIntervalText(mainControls.leftInterval, ClickSettings.LeftInterval);
+  SetIntervalText(mainControls.rightInterval, ClickSettings.RightInterval);
+
+  for (const ToolTipEntry& entry : ToolTips) AddToolTip(mainControls.*entry.control, entry.text);
+}
+
+BOOL OnInitDialog(HWND dialog) {
+  // Loaded once at the small size and kept for the whole run.
+  HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                             LR_DEFAULTCOLOR));
+  SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+
+  LoadSettings();
+  CheckSettingsAtStartup(dialog);
+  PrepareTrayIcon(dialog);
+
+  DWORD connectionFlags = 0;
+  if (InternetGetConnectedState(&connectionFlags, 0)) {
+    // Nobody waits for the download: it reports back with WM_ONLINEMENU.
+    HANDLE thread = CreateThread(nullptr, 0, OnlineMenuThread, dialog, 0, nullptr);
+    if (thread != nullptr) CloseHandle(thread);
+  }
+
+  SetUpBanner(dialog);
+  InitControls(dialog);
+  return TRUE;
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_DRAWITEM:
+      return DrawBannerBitmap(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_INITDIALOG:
+      return OnInitDialog(dialog);
+    case WM_COMMAND:
+      return OnCommand(dialog, wParam);
+    case WM_HOTKEY:
+      return OnHotKey(wParam);
+    case WM_TRAYICON:
+      return OnTrayIcon(dialog, lParam);
+    case WM_ONLINEMENU:
+      return OnOnlineMenuXml(dialog, reinterpret_cast<const char*>(lParam));
+    case WM_BANNER_WEB:
+      if (!bannerChosen) {
+        bannerChosen = true;
+        ShowWebBanner();
+      }
+      return 1;
+    case WM_BANNER_LINK:
+      if (!bannerChosen) {
+        bannerChosen = true;
+        ShowFallbackLink(dialog);
+      }
+      return 1;
+    default:
+      return 0;
+  }
+}

@@ -1,0 +1,25 @@
+// The main dialog: its procedure, which hands every message to the code that owns
+// it, and its initialisation.
+#pragma once
+
+#include <windows.h>
+
+// Private messages of the main dialog.
+constexpr UINT WM_TRAYICON = WM_USER;          // the tray icon's mouse activity
+constexpr UINT WM_ONLINEMENU = WM_USER + 4;    // lParam: the downloaded menu text
+constexpr UINT WM_BANNER_WEB = WM_USER + 5;    // show the web banner page
+constexpr UINT WM_BANNER_LINK = WM_USER + 6;   // show the fallback link
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL OnInitDialog(HWND dialog);
+void InitControls(HWND dialog);
+void AddToolTip(HWND control, const wchar_t* text);
+
+// Handles of the nine controls, fetched once by InitControls.
+struct MainDialogControls {
+  HWND startKey, endKey, leftMethod, rightMethod, leftInterval, rightInterval, save, tray, exit;
+};
+extern MainDialogControls mainControls;
+
+// Set by the first banner message; never cleared.
+extern bool bannerChosen;

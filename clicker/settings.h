@@ -1,0 +1,16 @@
+// Reading and writing ClickSettings in the INI file beside the executable.
+#pragma once
+
+#include "app/path_text.h"
+
+// ModuleDirectory followed by "配置文件.ini"; empty when that does not fit, and
+// then the defaults are used and every save fails.
+extern wchar_t ConfigFilePath[PathCapacity];
+void BuildConfigFilePath();
+
+// Each key of section "Config" into its field; a missing key takes its default.
+void LoadSettings();
+
+// Writes the six keys as signed decimal. All six writes are attempted even after a
+// failure; true only when every one succeeded.
+bool SaveSettings();

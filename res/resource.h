@@ -1,0 +1,56 @@
+// Resource and command identifiers. The numbers are fixed: the dialog templates,
+// the menus and the online-menu document all refer to them.
+#pragma once
+
+#define IDD_MAIN 102
+#define IDR_MAIN_MENU 102
+#define IDD_CONTACT 105
+#define IDI_APP 106
+#define IDB_BANNER 107
+#define IDR_ACCELERATORS 108
+#define IDD_HELP_USAGE 109
+#define IDD_HELP_REQUIREMENTS 110
+#define IDD_HELP_HOTKEY 111
+#define IDD_HELP_CONFIG 112
+
+// Main dialog controls.
+#define IDC_EXIT 2
+#define IDC_TRAY 3
+#define IDC_START_KEY 1001
+#define IDC_END_KEY 1002
+#define IDC_LEFT_METHOD 1003
+#define IDC_RIGHT_METHOD 1004
+#define IDC_LEFT_INTERVAL 1005
+#define IDC_RIGHT_INTERVAL 1006
+#define IDC_SAVE 1007
+#define IDC_BANNER_PLACEHOLDER 1008
+#define IDC_LINE_TOP 1014
+#define IDC_LINE_BOTTOM 1015
+
+// Tray menu.
+#define IDM_TRAY_SHOW 1025
+#define IDM_TRAY_EXIT 1027
+
+// Menu bar (menu 102). 40013 and 40014 have no menu item but are still commands.
+#define IDM_WEBSITE 40011
+#define IDM_CONTACT 40012
+#define IDM_OPEN_FAQ_FILE 40013
+#define IDM_OPEN_USAGE_FILE 40014
+#define IDM_SAVE 40017
+#define IDM_MINIMIZE 40018
+#define IDM_TRAY 40019
+#define IDM_EXIT 40020
+#define IDM_ADD_DESKTOP 40026
+#define IDM_ADD_PROGRAMS 40027
+#define IDM_HELP_CONFIG 40032
+#define IDM_HELP_HOTKEY 40033
+#define IDM_HELP_REQUIREMENTS 40034
+#define IDM_HELP_USAGE 40035
+
+// Entries of the online menu carry ids from their document; only these reach it.
+#define ONLINE_MENU_FIRST_ID 45001
+#define ONLINE_MENU_LAST_ID 45099
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

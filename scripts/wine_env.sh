@@ -1,0 +1,57 @@
+# Sourced by run.sh and test.sh: an X display and a fresh Wine prefix for the program.
+# Sets DISPLAY, WINEPREFIX and the locale; qw_wine_cleanup undoes what was started.
+
+QW_XVFB_PID=""
+
+# Uses the caller's display when DISPLAY is set and answers (unless QW_XVFB=1),
+# otherwise starts a private Xvfb on the first free display number from 90 on.
+qw_start_display() {
+  if [ "${QW_XVFB:-0}" != 1 ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    return 0
+  fi
+  local n=90
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  QW_XVFB_PID=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 100); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "Xvfb did not start on $DISPLAY" >&2
+  return 1
+}
+
+# A new 32-bit prefix in $1 with the Chinese font substituted for "MS Shell Dlg",
+# window captions drawn by Wine, and no Mono or Gecko installer prompts.
+qw_make_prefix() {
+  export WINEPREFIX="$1" WINEARCH=win32 WINEDEBUG=-all
+  export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+  export WINEDLLOVERRIDES="mscoree=;winemenubuilder.exe="
+  rm -rf "$WINEPREFIX"
+  WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=" wineboot -i >/dev/null 2>&1
+  local reg
+  reg=$(mktemp --suffix=.reg)
+  cat > "$reg" <<'REG'
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]
+"MS Shell Dlg"="WenQuanYi Micro Hei"
+"MS Shell Dlg 2"="WenQuanYi Micro Hei"
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"Decorated"="Y"
+REG
+  wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
+  rm -f "$reg"
+  wineserver -w
+  # Keep one server for the whole run: every later wine start is then quick.
+  wineserver -p
+}
+
+qw_wine_cleanup() {
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$QW_XVFB_PID" ]; then kill "$QW_XVFB_PID" 2>/dev/null || true; fi
+}

@@ -1,0 +1,177 @@
+// Test driver for the end-to-end tests: finds the program's windows, reads them
+// (through qw_probe.dll inside the program's process where Wine needs that),
+// sends messages, answers message boxes and holds hot-keys. Prints JSON on stdout.
+//
+//   qw_driver find <caption> <timeoutMs> [class]   -> {"hwnd":..,"pid":..}
+//   qw_driver gone <hwnd> <timeoutMs>               -> waits until the window is gone or hidden
+//   qw_driver probe <hwnd> <outFile>                -> the window as JSON, read from inside its process
+//   qw_driver send|post <hwnd> <message> <wParam> <lParam>
+//   qw_driver press <hwnd> <controlId>              -> BM_CLICK on a control (posted)
+//   qw_driver settext <hwnd> <controlId> <text>
+//   qw_driver select <hwnd> <controlId> <index>     -> CB_SETCURSEL
+//   qw_driver hold-hotkey <virtualKey> <seconds>    -> registers a hot-key and keeps it
+//   qw_driver topwindows <pid>                      -> the visible top-level windows of a process
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "json_text.h"
+
+namespace {
+
+unsigned long Handle(HWND window) { return static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)); }
+HWND ToWindow(const wchar_t* text) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(wcstoul(text, nullptr, 0))); }
+long Number(const wchar_t* text) { return static_cast<long>(wcstoul(text, nullptr, 0)); }
+
+int Find(const wchar_t* caption, DWORD timeoutMs, const wchar_t* className) {
+  const DWORD start = GetTickCount();
+  do {
+    HWND window = FindWindowW(className, caption);
+    if (window) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(window, &pid);
+      std::printf("{\"hwnd\":%lu,\"pid\":%lu,\"visible\":%s}\n", Handle(window), pid,
+                  IsWindowVisible(window) ? "true" : "false");
+      return 0;
+    }
+    Sleep(20);
+  } while (GetTickCount() - start < timeoutMs);
+  std::printf("{\"hwnd\":0}\n");
+  return 1;
+}
+
+int Gone(HWND window, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  do {
+    if (!IsWindow(window) || !IsWindowVisible(window)) {
+      std::printf("{\"gone\":true}\n");
+      return 0;
+    }
+    Sleep(20);
+  } while (GetTickCount() - start < timeoutMs);
+  std::printf("{\"gone\":false}\n");
+  return 1;
+}
+
+// Loads qw_probe.dll into the window's process and runs ProbeWindow there. The
+// DLL lands at the same base in both processes only by luck, so the function's
+// address is its offset from the base the remote LoadLibraryW reported.
+int Probe(HWND window, const wchar_t* outFile) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+  if (!process) return 2;
+
+  wchar_t dllPath[MAX_PATH];
+  GetModuleFileNameW(nullptr, dllPath, MAX_PATH);
+  wcscpy(wcsrchr(dllPath, L'\\') + 1, L"qw_probe.dll");
+  HMODULE local = LoadLibraryW(dllPath);
+  if (!local) return 3;
+  const UINT_PTR offset = reinterpret_cast<UINT_PTR>(GetProcAddress(local, "ProbeWindow@4")
+                                                         ? GetProcAddress(local, "ProbeWindow@4")
+                                                         : GetProcAddress(local, "ProbeWindow")) -
+                          reinterpret_cast<UINT_PTR>(local);
+
+  wchar_t request[2 * MAX_PATH];
+  swprintf(request, 2 * MAX_PATH, L"%lu %ls", Handle(window), outFile);
+  const SIZE_T bytes = (wcslen(dllPath) + wcslen(request) + 2) * sizeof(wchar_t) + 16;
+  auto* remote = static_cast<wchar_t*>(VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE));
+  if (!remote) return 4;
+  WriteProcessMemory(process, remote, dllPath, (wcslen(dllPath) + 1) * sizeof(wchar_t), nullptr);
+  wchar_t* remoteRequest = remote + wcslen(dllPath) + 1;
+  WriteProcessMemory(process, remoteRequest, request, (wcslen(request) + 1) * sizeof(wchar_t), nullptr);
+
+  auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW"));
+  HANDLE thread = CreateRemoteThread(process, nullptr, 0, loadLibrary, remote, 0, nullptr);
+  if (!thread || WaitForSingleObject(thread, 10000) != WAIT_OBJECT_0) return 5;
+  DWORD remoteBase = 0;
+  GetExitCodeThread(thread, &remoteBase);
+  CloseHandle(thread);
+  if (!remoteBase) return 6;
+
+  auto probe = reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<UINT_PTR>(remoteBase) + offset);
+  thread = CreateRemoteThread(process, nullptr, 0, probe, remoteRequest, 0, nullptr);
+  if (!thread || WaitForSingleObject(thread, 10000) != WAIT_OBJECT_0) return 7;
+  DWORD result = 1;
+  GetExitCodeThread(thread, &result);
+  CloseHandle(thread);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  std::printf("{\"probe\":%lu}\n", result);
+  return result == 0 ? 0 : 8;
+}
+
+int HoldHotKey(UINT virtualKey, DWORD seconds) {
+  if (!RegisterHotKey(nullptr, 1, 0, virtualKey)) {
+    std::printf("{\"held\":false}\n");
+    return 1;
+  }
+  std::printf("{\"held\":true}\n");
+  std::fflush(stdout);
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < seconds * 1000) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+  }
+  return 0;
+}
+
+struct TopWindows {
+  DWORD pid;
+  std::string json;
+};
+
+BOOL CALLBACK CollectTopWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<TopWindows*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != search->pid || !IsWindowVisible(window)) return TRUE;
+  char head[64];
+  wsprintfA(head, "{\"hwnd\":%lu,\"caption\":", Handle(window));
+  if (!search->json.empty()) search->json += ",";
+  search->json += head + Quote(WindowText(window)) + ",\"class\":" + Quote(ClassNameOf(window)) + "}";
+  return TRUE;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 64;
+  const std::wstring command = argv[1];
+  if (command == L"find" && argc >= 4) return Find(argv[2], Number(argv[3]), argc >= 5 ? argv[4] : nullptr);
+  if (command == L"gone" && argc >= 4) return Gone(ToWindow(argv[2]), Number(argv[3]));
+  if (command == L"probe" && argc >= 4) return Probe(ToWindow(argv[2]), argv[3]);
+  if ((command == L"send" || command == L"post") && argc >= 6) {
+    HWND window = ToWindow(argv[2]);
+    const UINT message = Number(argv[3]);
+    const WPARAM wParam = Number(argv[4]);
+    const LPARAM lParam = Number(argv[5]);
+    if (command == L"post") return PostMessageW(window, message, wParam, lParam) ? 0 : 1;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 10000, &result)) return 1;
+    std::printf("{\"result\":%lu}\n", static_cast<unsigned long>(result));
+    return 0;
+  }
+  if (command == L"press" && argc >= 4) {
+    return PostMessageW(GetDlgItem(ToWindow(argv[2]), Number(argv[3])), BM_CLICK, 0, 0) ? 0 : 1;
+  }
+  if (command == L"settext" && argc >= 5) {
+    return SetDlgItemTextW(ToWindow(argv[2]), Number(argv[3]), argv[4]) ? 0 : 1;
+  }
+  if (command == L"select" && argc >= 5) {
+    SendDlgItemMessageW(ToWindow(argv[2]), Number(argv[3]), CB_SETCURSEL, static_cast<WPARAM>(_wtoi(argv[4])), 0);
+    return 0;
+  }
+  if (command == L"hold-hotkey" && argc >= 4) return HoldHotKey(Number(argv[2]), Number(argv[3]));
+  if (command == L"topwindows" && argc >= 3) {
+    TopWindows search{static_cast<DWORD>(Number(argv[2])), {}};
+    EnumWindows(CollectTopWindow, reinterpret_cast<LPARAM>(&search));
+    std::printf("[%s]\n", search.json.c_str());
+    return 0;
+  }
+  return 64;
+}
