@@ -28,7 +28,10 @@ long Number(const wchar_t* text) { return static_cast<long>(wcstoul(text, nullpt
 int Find(const wchar_t* caption, DWORD timeoutMs, const wchar_t* className) {
   const DWORD start = GetTickCount();
   do {
-    HWND window = FindWindowW(className, caption);
+    // Only a shown window counts: a dialog exists, hidden, while it initialises.
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, className, caption)) != nullptr && !IsWindowVisible(window)) {
+    }
     if (window) {
       DWORD pid = 0;
       GetWindowThreadProcessId(window, &pid);
@@ -83,8 +86,9 @@ int Probe(HWND window, const wchar_t* outFile) {
   wchar_t* remoteRequest = remote + wcslen(dllPath) + 1;
   WriteProcessMemory(process, remoteRequest, request, (wcslen(request) + 1) * sizeof(wchar_t), nullptr);
 
+  // kernel32 lies at the same address in every process of a session.
   auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW"));
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
   HANDLE thread = CreateRemoteThread(process, nullptr, 0, loadLibrary, remote, 0, nullptr);
   if (!thread || WaitForSingleObject(thread, 10000) != WAIT_OBJECT_0) return 5;
   DWORD remoteBase = 0;

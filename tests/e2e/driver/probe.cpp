@@ -39,7 +39,9 @@ std::string RectJson(const RECT& r) {
 }
 
 const char* IconName(HWND box) {
+  // Windows gives a message box's icon the id 20, Wine 0x440.
   HWND iconControl = GetDlgItem(box, 0x14);
+  if (!iconControl) iconControl = GetDlgItem(box, 0x440);
   if (!iconControl) return "none";
   HICON icon = reinterpret_cast<HICON>(SendMessageW(iconControl, STM_GETICON, 0, 0));
   struct Known { LPCWSTR id; const char* name; } known[] = {

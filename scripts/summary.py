@@ -1,0 +1,45 @@
+"""Adds up the results of every test layer into one closing line.
+
+GoogleTest XML reports and {"passed", "failed", "skipped"} JSON files in the
+results folder both count; a layer that wrote nothing counts as nothing.
+"""
+
+import glob
+import json
+import os
+import sys
+import xml.etree.ElementTree as ET
+
+
+def main(folder):
+    passed = failed = skipped = 0
+    layers = []
+    for path in sorted(glob.glob(os.path.join(folder, "*.xml"))):
+        try:
+            root = ET.parse(path).getroot()
+            tests = int(root.get("tests", 0))
+            bad = int(root.get("failures", 0)) + int(root.get("errors", 0))
+            skip = int(root.get("disabled", 0)) + int(root.get("skipped", 0))
+        except (ET.ParseError, ValueError):
+            tests, bad, skip = 1, 1, 0
+        layers.append((os.path.basename(path), tests - bad - skip, bad))
+        passed += tests - bad - skip
+        failed += bad
+        skipped += skip
+    for path in sorted(glob.glob(os.path.join(folder, "*.json"))):
+        with open(path) as f:
+            data = json.load(f)
+        layers.append((os.path.basename(path), data["passed"], data["failed"]))
+        passed += data["passed"]
+        failed += data["failed"]
+        skipped += data.get("skipped", 0)
+    for name, p, f in layers:
+        print("  %-28s %4d passed, %d failed" % (name, p, f))
+    if not layers:
+        failed += 1
+    print("%d passed, %d failed, %d skipped" % (passed, failed, skipped))
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1]))
