@@ -6,7 +6,7 @@
 # - Native builds on Linux link the system's libtinyxml (Debian: libtinyxml-dev).
 set(QW_TINYXML_DIR "${CMAKE_SOURCE_DIR}/.deps/tinyxml" CACHE PATH "TinyXML 2.6.2 source folder")
 
-if(EXISTS "${QW_TINYXML_DIR}/tinyxml.cpp")
+if(WIN32 AND EXISTS "${QW_TINYXML_DIR}/tinyxml.cpp")
   add_library(qw_tinyxml STATIC
     ${QW_TINYXML_DIR}/tinystr.cpp
     ${QW_TINYXML_DIR}/tinyxml.cpp

@@ -4,6 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/fetch_tinyxml.sh"
-cmake -S "$root" -B "$root/build/win32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+build="${QW_BUILD_ROOT:-$root/build}/win32"
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-cmake --build "$root/build/win32" -j"$(nproc)"
+cmake --build "$build" -j"$(nproc)"

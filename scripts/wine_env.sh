@@ -29,7 +29,11 @@ qw_make_prefix() {
   export WINEPREFIX="$1" WINEARCH=win32 WINEDEBUG=-all
   export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
   export WINEDLLOVERRIDES="mscoree=;winemenubuilder.exe="
-  rm -rf "$WINEPREFIX"
+  rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
+  # One persistent server for the whole run, started first: the session's own
+  # processes (services, device drivers) then start here with no terminal or pipe
+  # of a later caller, which would otherwise wait for them to close their output.
+  wineserver -p
   WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=" wineboot -i >/dev/null 2>&1
   local reg
   reg=$(mktemp --suffix=.reg)
@@ -46,9 +50,6 @@ REGEDIT4
 REG
   wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
   rm -f "$reg"
-  wineserver -w
-  # Keep one server for the whole run: every later wine start is then quick.
-  wineserver -p
 }
 
 qw_wine_cleanup() {
