@@ -40,6 +40,14 @@ if ! bash "$root/scripts/build.sh" -DQW_CONTENT_HOST=qw-content.test; then
   exit 1
 fi
 
+step "Release package"
+if QW_DIST_DIR="$build/dist" bash "$root/scripts/release.sh" | tee "$build/release.log"; then
+  QW_RELEASE_ZIP=$(tail -n 1 "$build/release.log")
+  export QW_RELEASE_ZIP
+else
+  echo '{"passed":0,"failed":1,"skipped":0}' > "$results/release_build.json"
+fi
+
 # Everything under Wine runs in a namespace of its own (scripts/isolated.sh).
 bash "$root/scripts/isolated.sh" bash "$root/scripts/test_wine.sh" "$pattern"
 

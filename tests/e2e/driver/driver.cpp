@@ -11,6 +11,8 @@
 //   qw_driver select <hwnd> <controlId> <index>     -> CB_SETCURSEL
 //   qw_driver hold-hotkey <virtualKey> <seconds>    -> registers a hot-key and keeps it
 //   qw_driver topwindows <pid>                      -> the visible top-level windows of a process
+//   qw_driver launch <exe> <caption> <timeoutMs>    -> starts a program, times its window's appearance
+//   qw_driver version <file>                        -> the version block's numbers and names
 #include <windows.h>
 
 #include <cstdio>
@@ -141,6 +143,59 @@ BOOL CALLBACK CollectTopWindow(HWND window, LPARAM param) {
   return TRUE;
 }
 
+// Starts a program and measures the time until a shown window with the caption
+// exists: {"ms": .., "pid": ..}. The program keeps running.
+int Launch(const wchar_t* exe, const wchar_t* caption, DWORD timeoutMs) {
+  LARGE_INTEGER frequency, start, now;
+  QueryPerformanceFrequency(&frequency);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  std::wstring commandLine = L"\"" + std::wstring(exe) + L"\"";
+  QueryPerformanceCounter(&start);
+  if (!CreateProcessW(exe, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return 1;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (;;) {
+    HWND window = FindWindowW(nullptr, caption);
+    QueryPerformanceCounter(&now);
+    const double ms = (now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+    if (window && IsWindowVisible(window)) {
+      std::printf("{\"ms\":%.1f,\"pid\":%lu}\n", ms, process.dwProcessId);
+      return 0;
+    }
+    if (ms > timeoutMs) return 2;
+    Sleep(1);
+  }
+}
+
+// The file and product version and two strings of a program's version block.
+int Version(const wchar_t* path) {
+  DWORD handle = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path, &handle);
+  if (size == 0) return 1;
+  std::string data(size, '\0');
+  if (!GetFileVersionInfoW(path, 0, size, &data[0])) return 1;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(&data[0], L"\\", reinterpret_cast<void**>(&fixed), &length)) return 1;
+  auto text = [&](const wchar_t* name) {
+    wchar_t* value = nullptr;
+    UINT chars = 0;
+    std::wstring key = std::wstring(L"\\StringFileInfo\\080404b0\\") + name;
+    return VerQueryValueW(&data[0], key.c_str(), reinterpret_cast<void**>(&value), &chars) ? Quote(value)
+                                                                                          : std::string("null");
+  };
+  std::printf("{\"file\":\"%u.%u.%u.%u\",\"product\":\"%u.%u.%u.%u\",\"description\":%s,\"name\":%s}\n",
+              HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
+              LOWORD(fixed->dwFileVersionLS), HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS),
+              HIWORD(fixed->dwProductVersionLS), LOWORD(fixed->dwProductVersionLS), text(L"FileDescription").c_str(),
+              text(L"ProductName").c_str());
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -170,6 +225,8 @@ int wmain(int argc, wchar_t** argv) {
     SendDlgItemMessageW(ToWindow(argv[2]), Number(argv[3]), CB_SETCURSEL, static_cast<WPARAM>(_wtoi(argv[4])), 0);
     return 0;
   }
+  if (command == L"launch" && argc >= 5) return Launch(argv[2], argv[3], Number(argv[4]));
+  if (command == L"version" && argc >= 3) return Version(argv[2]);
   if (command == L"hold-hotkey" && argc >= 4) return HoldHotKey(Number(argv[2]), Number(argv[3]));
   if (command == L"topwindows" && argc >= 3) {
     TopWindows search{static_cast<DWORD>(Number(argv[2])), {}};

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks under Wine in the tests' namespace and prints their
+# figures: every tests/bench/*_bench.py (start-up and footprint against a bare dialog
+# program, click timing). The release build is measured for start-up and footprint.
+#   scripts/bench.sh [benchmark file pattern, default *_bench.py]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="${QW_BUILD_ROOT:-$root/build}"
+pattern="${1:-*_bench.py}"
+bash "$root/scripts/setup.sh"
+bash "$root/scripts/build.sh" -DQW_CONTENT_HOST=qw-content.test >/dev/null
+QW_DIST_DIR="$build/dist" bash "$root/scripts/release.sh" >/dev/null
+export QW_BUILD_DIR="$build/win32" QW_BENCH_EXE="$build/release/QwClicker.exe"
+if [ "${QW_ISOLATED:-}" != 1 ]; then
+  exec bash "$root/scripts/isolated.sh" bash "$0" "$@"
+fi
+source "$root/scripts/wine_env.sh"
+trap qw_wine_cleanup EXIT
+QW_XVFB=1 qw_start_display
+qw_make_prefix "$build/bench-prefix"
+for bench in "$root"/tests/bench/$pattern; do
+  echo "== $(basename "$bench")"
+  python3 "$bench"
+done
