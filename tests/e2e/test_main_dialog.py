@@ -54,6 +54,8 @@ METHODS = ["不启用", "单击", "双击"]
 WS_VISIBLE, WS_TABSTOP, WS_GROUP, WS_MINIMIZEBOX, WS_MAXIMIZEBOX, WS_THICKFRAME = (
     0x10000000, 0x00010000, 0x00020000, 0x00020000, 0x00010000, 0x00040000)
 WS_CAPTION, WS_SYSMENU, WS_POPUP, WS_EX_APPWINDOW = 0x00C00000, 0x00080000, 0x80000000, 0x00040000
+WS_CLIPSIBLINGS, WS_CLIPCHILDREN = 0x04000000, 0x02000000
+DS_MODALFRAME, DS_SETFONT, DS_FIXEDSYS, DS_CENTER = 0x80, 0x40, 0x8, 0x800
 BS_DEFPUSHBUTTON, CBS_DROPDOWNLIST, WS_VSCROLL, SS_ETCHEDFRAME, ES_AUTOHSCROLL, WS_BORDER = (
     0x1, 0x3, 0x00200000, 0x12, 0x80, 0x00800000)
 
@@ -82,11 +84,13 @@ class MainDialogTest(unittest.TestCase):
         self.assertEqual(d["caption"], h.TITLE)
         self.assertEqual(d["class"], "#32770")
         style = d["style"]
-        for bit in (WS_POPUP, WS_VISIBLE, WS_CAPTION, WS_SYSMENU, WS_MINIMIZEBOX):
+        for bit in (WS_POPUP, WS_VISIBLE, WS_CAPTION, WS_SYSMENU, WS_MINIMIZEBOX, WS_CLIPSIBLINGS, WS_CLIPCHILDREN,
+                    DS_MODALFRAME, DS_SETFONT, DS_FIXEDSYS, DS_CENTER):
             self.assertTrue(style & bit, hex(bit))
         self.assertFalse(style & WS_MAXIMIZEBOX)
         self.assertFalse(style & WS_THICKFRAME)
         self.assertTrue(d["exStyle"] & WS_EX_APPWINDOW)
+        self.assertEqual((d["fontFace"], d["fontHeight"]), ("MS Shell Dlg", -12))  # 9 points at 96 dpi
         self.assertTrue(d["smallIcon"] and d["bigIconSame"])
 
         controls = d["controls"]
@@ -132,6 +136,7 @@ class MainDialogTest(unittest.TestCase):
         self.assertFalse(os.path.exists(app.ini_path), "no settings file before a save")
 
         rect = d["windowRect"]
+        h.xdotool("mousemove", 1, 1)  # no tooltip in the picture
         h.screenshot("main_dialog", (rect[2] + 40, rect[3] + 40, max(rect[0] - 20, 0), max(rect[1] - 20, 0)))
 
     def test_hand_edited_file_shows_stored_values_and_defaults_for_missing_keys(self):
