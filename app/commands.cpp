@@ -19,7 +19,9 @@ void ExitProgram(HWND dialog) {
 }
 
 void HideIntoTray(HWND dialog) {
-  Shell_NotifyIconW(NIM_ADD, &TrayIconData);
+  // Hidden also when the shell refuses the icon; it is added again when the
+  // notification area is made anew (OnTaskbarCreated).
+  AddTrayIcon();
   ShowWindow(dialog, SW_HIDE);
 }
 
@@ -33,9 +35,7 @@ void OpenHelpFile(const wchar_t* name) {
 
 }  // namespace
 
-void OpenWithShell(const wchar_t* path) {
-  ShellExecuteW(nullptr, L"open", path, nullptr, nullptr, SW_SHOWNORMAL);
-}
+void OpenWithShell(const wchar_t* path) { ShellExecuteW(nullptr, L"open", path, nullptr, nullptr, SW_SHOWNORMAL); }
 
 INT_PTR CALLBACK HelpDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
@@ -70,12 +70,12 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
       ShowWindow(dialog, SW_MINIMIZE);
       return 1;
     case IDM_TRAY_SHOW:
-      Shell_NotifyIconW(NIM_DELETE, &TrayIconData);
+      RemoveTrayIcon();
       ShowWindow(dialog, SW_SHOW);
       return 1;
     case IDM_TRAY_EXIT:
       // The dialog goes with the process once the loop has ended.
-      Shell_NotifyIconW(NIM_DELETE, &TrayIconData);
+      RemoveTrayIcon();
       PostQuitMessage(0);
       return 1;
     case IDM_ADD_DESKTOP:

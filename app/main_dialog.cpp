@@ -51,7 +51,7 @@ void SetIntervalText(HWND edit, int32_t interval) {
 INT_PTR OnTrayIcon(HWND dialog, LPARAM mouseMessage) {
   switch (mouseMessage) {
     case WM_LBUTTONDOWN:
-      Shell_NotifyIconW(NIM_DELETE, &TrayIconData);
+      RemoveTrayIcon();
       ShowWindow(dialog, SW_SHOW);
       return 1;
     case WM_RBUTTONDOWN:
@@ -138,6 +138,8 @@ BOOL OnInitDialog(HWND dialog) {
 }
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  // A registered message has no fixed number, so it cannot be a case below.
+  if (IsTaskbarCreatedMessage(message)) return OnTaskbarCreated();
   switch (message) {
     case WM_DRAWITEM:
       return DrawBannerBitmap(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));

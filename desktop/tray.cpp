@@ -1,7 +1,111 @@
 #include "desktop/tray.h"
 
+#include "app/main_dialog.h"
+#include "desktop/tray_record.h"
+#include "res/resource.h"
+
 NOTIFYICONDATAW TrayIconData;
 
-void PrepareTrayIcon(HWND) {}
-uint64_t GetShellVersion(HMODULE) { return 0; }
-void ShowTrayMenu(HWND) {}
+// The sizes the record is registered with come from the headers; on a 32-bit build
+// they are the 956 and 936 bytes that shells of each generation expect.
+static_assert(sizeof(void*) != 4 || (sizeof(NOTIFYICONDATAW) == 956 && NOTIFYICONDATAW_V2_SIZE == 936),
+              "NOTIFYICONDATAW must include guidItem and hBalloonIcon (_WIN32_WINNT 0x0600)");
+
+namespace {
+
+// Whether the icon should be in the notification area: between the tray command's
+// add and the delete of a left click, "显示程序界面" or "退出程序". UI thread only.
+bool iconAdded = false;
+
+// Destroys the tray menu on every path out of ShowTrayMenu.
+class PopupMenu {
+ public:
+  PopupMenu() : menu_(CreatePopupMenu()) {}
+  ~PopupMenu() {
+    if (menu_) DestroyMenu(menu_);
+  }
+  PopupMenu(const PopupMenu&) = delete;
+  PopupMenu& operator=(const PopupMenu&) = delete;
+  HMENU get() const { return menu_; }
+
+ private:
+  HMENU menu_;
+};
+
+}  // namespace
+
+uint64_t ReadDllVersion(DLLGETVERSIONPROC getVersion) {
+  DLLVERSIONINFO info = {};
+  info.cbSize = sizeof(info);  // 20: the first version of the record, which every library accepts
+  if (getVersion == nullptr || FAILED(getVersion(&info))) return 0;
+  return PackShellVersion(info.dwMajorVersion, info.dwMinorVersion);
+}
+
+uint64_t GetShellVersion(HMODULE shellLibrary) {
+  // Through void*: a FARPROC does not convert to another function type directly.
+  const auto getVersion =
+      reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(GetProcAddress(shellLibrary, "DllGetVersion")));
+  const uint64_t version = ReadDllVersion(getVersion);
+  FreeLibrary(shellLibrary);
+  return version;
+}
+
+void PrepareTrayIcon(HWND dialog) {
+  ZeroMemory(&TrayIconData, sizeof(TrayIconData));
+
+  // A library that cannot be loaded has nothing to free; GetShellVersion frees one that was.
+  HMODULE shell = LoadLibraryW(L"Shell32.dll");
+  const uint64_t shellVersion = shell != nullptr ? GetShellVersion(shell) : 0;
+  TrayIconData.cbSize = TrayRecordSize(shellVersion, sizeof(NOTIFYICONDATAW), NOTIFYICONDATAW_V2_SIZE);
+
+  TrayIconData.uID = 1;
+  TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  // Loaded once and kept until the process ends: every add of the icon shows it.
+  TrayIconData.hIcon =
+      static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  TrayIconData.hWnd = dialog;
+  TrayIconData.uCallbackMessage = WM_TRAYICON;
+  lstrcpynW(TrayIconData.szTip, L"青梧鼠标连点器v0.2", ARRAYSIZE(TrayIconData.szTip));
+}
+
+void ShowTrayMenu(HWND dialog) {
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+
+  PopupMenu menu;
+  if (menu.get() == nullptr) return;
+  InsertMenuW(menu.get(), static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING, IDM_TRAY_SHOW, L"显示程序界面");
+  InsertMenuW(menu.get(), static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING, IDM_TRAY_EXIT, L"退出程序");
+
+  // Unless the owner is the foreground window, the menu stays open when the user
+  // clicks elsewhere.
+  SetForegroundWindow(dialog);
+  // The chosen item arrives as WM_COMMAND to the dialog, carried out by OnCommand.
+  TrackPopupMenu(menu.get(), TPM_BOTTOMALIGN, cursor.x, cursor.y, 0, dialog, nullptr);
+  // Without a message after the menu loop, the next tray menu can close as soon
+  // as it opens (the task switch that SetForegroundWindow began is completed only
+  // by the next message to the window).
+  PostMessageW(dialog, WM_NULL, 0, 0);
+}
+
+void AddTrayIcon() {
+  iconAdded = true;
+  Shell_NotifyIconW(NIM_ADD, &TrayIconData);
+}
+
+void RemoveTrayIcon() {
+  iconAdded = false;
+  Shell_NotifyIconW(NIM_DELETE, &TrayIconData);
+}
+
+bool IsTaskbarCreatedMessage(UINT message) {
+  // Registered once; the same number in every process of the session.
+  static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+  return taskbarCreated != 0 && message == taskbarCreated;
+}
+
+INT_PTR OnTaskbarCreated() {
+  if (iconAdded) Shell_NotifyIconW(NIM_ADD, &TrayIconData);
+  return 0;
+}

@@ -1,8 +1,10 @@
-// The notification-area icon and its menu.
+// The notification-area icon and its menu. The icon exists only while the main
+// dialog is hidden in the tray.
 #pragma once
 
 #include <windows.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <cstdint>
 
@@ -10,6 +12,21 @@
 extern NOTIFYICONDATAW TrayIconData;
 
 void PrepareTrayIcon(HWND dialog);
-// The version of a loaded shell library as MAKEDLLVERULL would give it; unloads it.
+// The version of a loaded shell library as MAKEDLLVERULL would give it (0 when it
+// cannot be read); unloads the library in every case.
 uint64_t GetShellVersion(HMODULE shellLibrary);
+// What a library's DllGetVersion reports, in the same layout; 0 on a failure code.
+uint64_t ReadDllVersion(DLLGETVERSIONPROC getVersion);
 void ShowTrayMenu(HWND dialog);
+
+// Shell_NotifyIconW with NIM_ADD / NIM_DELETE and TrayIconData. Their results are
+// not examined: the dialog hides or shows whether the shell took the icon or not.
+void AddTrayIcon();
+void RemoveTrayIcon();
+
+// The shell sends the registered message "TaskbarCreated" to every top-level window
+// when the notification area is made anew (the shell restarted), and the icons it
+// had are gone. While the dialog sits hidden in the tray the icon is the only way
+// back to it, so it is added again then; otherwise nothing happens.
+bool IsTaskbarCreatedMessage(UINT message);
+INT_PTR OnTaskbarCreated();
