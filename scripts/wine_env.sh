@@ -50,6 +50,12 @@ REGEDIT4
 REG
   wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
   rm -f "$reg"
+  # Wine links the user's Desktop, Documents and the like to $HOME; the tests write
+  # shortcuts there, so those folders become real ones inside the prefix.
+  local folder
+  for folder in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$folder" ]; then rm -f "$folder" && mkdir -p "$folder"; fi
+  done
 }
 
 qw_wine_cleanup() {

@@ -13,7 +13,14 @@
 //   qw_driver topwindows <pid>                      -> the visible top-level windows of a process
 //   qw_driver launch <exe> <caption> <timeoutMs>    -> starts a program, times its window's appearance
 //   qw_driver version <file>                        -> the version block's numbers and names
+//   qw_driver resolve-link <lnkFile>                -> a shortcut's target, working directory, arguments
+//   qw_driver special-folder <csidl>                -> {"path":..} of a shell folder (16 desktop, 2 programs)
+//   qw_driver register-message <name>               -> {"message":..}, the session's number for the name
+//   qw_driver notify-delete <hwnd> <iconId>         -> removes a window's tray icon, as a restarting shell loses it
 #include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -196,6 +203,48 @@ int Version(const wchar_t* path) {
   return 0;
 }
 
+// Reads a shell link back through the same object that writes them.
+int ResolveLink(const wchar_t* linkPath) {
+  if (FAILED(CoInitialize(nullptr))) return 2;
+  int code = 3;
+  IShellLinkW* link = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                 reinterpret_cast<void**>(&link)))) {
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      if (SUCCEEDED(file->Load(linkPath, STGM_READ))) {
+        wchar_t target[MAX_PATH] = {}, directory[MAX_PATH] = {}, arguments[MAX_PATH] = {}, description[MAX_PATH] = {};
+        link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+        link->GetWorkingDirectory(directory, MAX_PATH);
+        link->GetArguments(arguments, MAX_PATH);
+        link->GetDescription(description, MAX_PATH);
+        std::printf("{\"target\":%s,\"workdir\":%s,\"arguments\":%s,\"description\":%s}\n", Quote(target).c_str(),
+                    Quote(directory).c_str(), Quote(arguments).c_str(), Quote(description).c_str());
+        code = 0;
+      }
+      file->Release();
+    }
+    link->Release();
+  }
+  CoUninitialize();
+  return code;
+}
+
+int SpecialFolder(int folderId) {
+  wchar_t path[MAX_PATH] = {};
+  if (!SHGetSpecialFolderPathW(nullptr, path, folderId, FALSE)) return 1;
+  std::printf("{\"path\":%s}\n", Quote(path).c_str());
+  return 0;
+}
+
+int NotifyDelete(HWND window, UINT iconId) {
+  NOTIFYICONDATAW data = {};
+  data.cbSize = sizeof(data);
+  data.hWnd = window;
+  data.uID = iconId;
+  return Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -234,5 +283,12 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("[%s]\n", search.json.c_str());
     return 0;
   }
+  if (command == L"resolve-link" && argc >= 3) return ResolveLink(argv[2]);
+  if (command == L"special-folder" && argc >= 3) return SpecialFolder(Number(argv[2]));
+  if (command == L"register-message" && argc >= 3) {
+    std::printf("{\"message\":%u}\n", RegisterWindowMessageW(argv[2]));
+    return 0;
+  }
+  if (command == L"notify-delete" && argc >= 4) return NotifyDelete(ToWindow(argv[2]), Number(argv[3]));
   return 64;
 }

@@ -38,6 +38,24 @@ std::string RectJson(const RECT& r) {
   return buffer;
 }
 
+// The items of a shown pop-up menu (a "#32768" window) with their screen rectangles,
+// so a test can click one as a user would.
+std::string PopupItemsJson(HWND menuWindow) {
+  HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+  std::string out = "[";
+  const int count = menu ? GetMenuItemCount(menu) : 0;
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[256] = {};
+    GetMenuStringW(menu, i, text, 255, MF_BYPOSITION);
+    RECT r = {};
+    GetMenuItemRect(nullptr, menu, i, &r);
+    char head[64];
+    wsprintfA(head, "{\"id\":%u,\"rect\":", GetMenuItemID(menu, i));
+    out += (i ? "," : "") + std::string(head) + RectJson(r) + ",\"text\":" + Quote(Utf8(text)) + "}";
+  }
+  return out + "]";
+}
+
 const char* IconName(HWND box) {
   // Windows gives a message box's icon the id 20, Wine 0x440.
   HWND iconControl = GetDlgItem(box, 0x14);
@@ -108,6 +126,18 @@ std::string WindowJson(HWND window) {
             (smallIcon && smallIcon == bigIcon) ? "true" : "false");
   out += buffer;
   if (GetMenu(window)) out += ",\"menu\":" + MenuJson(GetMenu(window));
+  // Where the client area starts on the screen, and which cursor the input in front shows.
+  POINT clientOrigin = {0, 0};
+  ClientToScreen(window, &clientOrigin);
+  CURSORINFO cursor = {};
+  cursor.cbSize = sizeof(cursor);
+  GetCursorInfo(&cursor);
+  wsprintfA(buffer, ",\"clientOrigin\":[%ld,%ld],\"cursor\":\"%s\"", clientOrigin.x, clientOrigin.y,
+            cursor.hCursor == LoadCursorW(nullptr, IDC_HAND)    ? "hand"
+            : cursor.hCursor == LoadCursorW(nullptr, IDC_ARROW) ? "arrow"
+                                                                : "other");
+  out += buffer;
+  if (ClassNameOf(window) == "#32768") out += ",\"popupItems\":" + PopupItemsJson(window);
 
   out += ",\"controls\":[";
   bool first = true;
