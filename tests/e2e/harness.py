@@ -219,3 +219,47 @@ class App:
 
 def kill_wine_process(name):
     subprocess.run(["pkill", "-f", name], check=False)
+
+
+class OpenLog:
+    """What the shell opened through qw_open_logger.exe, in launch order."""
+
+    def __init__(self, path):
+        self.path = path
+
+    def opened(self):
+        """The addresses opened so far (each launch's arguments, tab-joined)."""
+        try:
+            with open(self.path, encoding="utf-8") as f:
+                lines = [line.rstrip("\n") for line in f if line.strip()]
+        except FileNotFoundError:
+            return []
+        launches = []
+        for line in lines:
+            stamp, _, arguments = line.partition("\t")
+            launches.append((int(stamp), arguments))
+        # Each launch writes when it runs; its creation time says when it was started.
+        return [arguments for _, arguments in sorted(launches, key=lambda launch: launch[0])]
+
+    def wait_count(self, count, timeout=15.0):
+        return wait_until(lambda: len(self.opened()) >= count and self.opened(), timeout,
+                          what="%d address(es) opened" % count)
+
+    def clear(self):
+        if os.path.exists(self.path):
+            os.remove(self.path)
+
+
+def install_open_logger(log_name="qw_opened.txt"):
+    """Registers qw_open_logger.exe in the prefix as the http and https handler, so
+    what the shell opens is logged instead of shown; returns the log."""
+    folder = os.path.join(PREFIX, "drive_c", "qw_open_logger")
+    os.makedirs(folder, exist_ok=True)
+    exe = os.path.join(folder, "qw_open_logger.exe")
+    shutil.copy(os.path.join(TOOLS, "qw_open_logger.exe"), exe)
+    log = OpenLog(os.path.join(folder, log_name))
+    log.clear()
+    command = '"%s" "%s" "%%1"' % (to_windows_path(exe), to_windows_path(log.path))
+    for scheme in ("http", "https"):
+        wine(["reg", "add", "HKCR\\%s\\shell\\open\\command" % scheme, "/ve", "/d", command, "/f"], check=True)
+    return log
