@@ -73,8 +73,8 @@ DWORD WINAPI OnlineMenuThread(LPVOID parameter) {
     return 0;
   }
 
-  // One byte more than is read keeps even a full 1024-byte read zero-terminated,
-  // so the parser never runs past the buffer.
+  // One byte more than is read keeps even a full 1024-byte read zero-terminated
+  // inside the buffer; the reader never looks past that zero.
   char buffer[OnlineMenuReadSize + 1] = {};
   DWORD bytesRead = 0;
   if (!InternetReadFile(request.get(), buffer, OnlineMenuReadSize, &bytesRead)) return 0;
