@@ -1,11 +1,168 @@
 #include "clicker/click_engine.h"
 
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "clicker/click_cycle.h"
+#include "clicker/click_settings.h"
+#include "clicker/hotkeys.h"
+
+std::atomic<bool> LeftRunning{false};
+std::atomic<bool> RightRunning{false};
 CRITICAL_SECTION LeftLock;
 CRITICAL_SECTION RightLock;
+
+namespace {
+
+struct ButtonEngine {
+  ClickButton button;
+  CRITICAL_SECTION& lock;
+  DWORD pressEvent;
+  DWORD releaseEvent;
+  HANDLE& stopSignal;
+};
+
+// Manual-reset events, set by a stop so that a thread's pause ends at once and reset
+// by the start that follows. Created with the locks and kept for the whole run; plain
+// handles, so that no initialisation order can undo their creation.
+HANDLE leftStopSignal;
+HANDLE rightStopSignal;
+
+ButtonEngine LeftEngine{{LeftRunning, ClickSettings.LeftKey, ClickSettings.LeftInterval},
+                        LeftLock,
+                        MOUSEEVENTF_LEFTDOWN,
+                        MOUSEEVENTF_LEFTUP,
+                        leftStopSignal};
+ButtonEngine RightEngine{{RightRunning, ClickSettings.RightKey, ClickSettings.RightInterval},
+                         RightLock,
+                         MOUSEEVENTF_RIGHTDOWN,
+                         MOUSEEVENTF_RIGHTUP,
+                         rightStopSignal};
+
+bool clickLocksReady = false;
+
+class MousePlatform final : public ClickPlatform {
+ public:
+  explicit MousePlatform(const ButtonEngine& engine) : engine_(engine) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    frequency_ = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
+  }
+
+  int64_t NowMicroseconds() noexcept override {
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    // In two parts: counter * 1000000 overflows after some weeks of uptime.
+    return counter.QuadPart / frequency_ * 1000000 + counter.QuadPart % frequency_ * 1000000 / frequency_;
+  }
+
+  bool WaitUntil(int64_t deadline, bool interruptible) noexcept override {
+    for (;;) {
+      const int64_t remaining = deadline - NowMicroseconds();
+      if (remaining <= 0) return true;
+      // Rounded up: waking a little late costs nothing, since the next deadline does
+      // not move with it; waking early would mean spinning for the rest.
+      const DWORD ms = static_cast<DWORD>(std::min<int64_t>((remaining + 999) / 1000, MaxWaitMs));
+      if (interruptible && engine_.stopSignal != nullptr) {
+        const DWORD result = WaitForSingleObject(engine_.stopSignal, ms);
+        if (result == WAIT_OBJECT_0) return false;
+        if (result != WAIT_TIMEOUT) Sleep(ms);
+      } else {
+        Sleep(ms);
+      }
+    }
+  }
+
+  void Press() noexcept override { mouse_event(engine_.pressEvent, 0, 0, 0, 0); }
+  void Release() noexcept override { mouse_event(engine_.releaseEvent, 0, 0, 0, 0); }
+
+ private:
+  // Long pauses are waited in pieces, well below INFINITE.
+  static constexpr int64_t MaxWaitMs = 0x7FFFFFFF;
+  const ButtonEngine& engine_;
+  int64_t frequency_;
+};
+
+DWORD RunButton(ButtonEngine& engine) {
+  // The finest timer resolution while this thread clicks; the last thread to end
+  // gives it back, since the system counts the requests.
+  timeBeginPeriod(1);
+  // The thread spends nearly all its time waiting; when it wakes, it is on time.
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+  MousePlatform platform(engine);
+  RunClickThread(engine.button, platform);
+  timeEndPeriod(1);
+  return 0;
+}
+
+void Start(ButtonEngine& engine, LPTHREAD_START_ROUTINE procedure) {
+  if (engine.button.running.load()) return;
+  if (engine.stopSignal != nullptr) ResetEvent(engine.stopSignal);
+  if (!BeginClicking(engine.button)) return;
+  // Nobody waits for the thread or holds it: it ends by itself after a stop.
+  HANDLE thread = CreateThread(nullptr, 0, procedure, nullptr, 0, nullptr);
+  if (thread == nullptr) {
+    ClickThreadNotCreated(engine.button);
+    return;
+  }
+  CloseHandle(thread);
+}
+
+void Stop(ButtonEngine& engine) {
+  EnterCriticalSection(&engine.lock);
+  engine.button.running.store(false);
+  LeaveCriticalSection(&engine.lock);
+  if (engine.stopSignal != nullptr) SetEvent(engine.stopSignal);
+}
+
+// At process end the threads are cut off wherever they are. Leaving the program
+// while it clicks (say with the mouse, on "退出") would often catch a thread between
+// a press and its release and leave the button held down for the whole system, so
+// the end of the process first lets the threads finish the clicks they are in.
+struct ReleaseButtonsAtExit {
+  ~ReleaseButtonsAtExit() {
+    if (!clickLocksReady) return;
+    StopClicking();
+    (void)WaitForClickThreads(500);
+  }
+} releaseButtonsAtExit;
+
+}  // namespace
 
 void InitializeClickLocks() {
   InitializeCriticalSection(&LeftLock);
   InitializeCriticalSection(&RightLock);
+  // Without a signal a stop still ends the threads, only after their pause.
+  leftStopSignal = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  rightStopSignal = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  clickLocksReady = true;
 }
 
-INT_PTR OnHotKey(WPARAM) { return TRUE; }
+DWORD WINAPI LeftClickThread(LPVOID) { return RunButton(LeftEngine); }
+DWORD WINAPI RightClickThread(LPVOID) { return RunButton(RightEngine); }
+
+void StopClicking() {
+  Stop(LeftEngine);
+  Stop(RightEngine);
+}
+
+bool WaitForClickThreads(DWORD timeoutMs) {
+  const DWORD begun = GetTickCount();
+  while (LeftEngine.button.threadAlive.load() || RightEngine.button.threadAlive.load()) {
+    if (GetTickCount() - begun >= timeoutMs) return false;
+    Sleep(1);
+  }
+  return true;
+}
+
+INT_PTR OnHotKey(WPARAM id) {
+  if (HotKeyIdsDerived() && id == static_cast<WPARAM>(StartHotKeyId)) {
+    Start(LeftEngine, LeftClickThread);
+    Start(RightEngine, RightClickThread);
+  } else {
+    StopClicking();
+  }
+  return TRUE;
+}

@@ -1,5 +1,79 @@
 #include "clicker/save_flow.h"
 
-INT_PTR OnSaveCommand(HWND) { return TRUE; }
+#include "app/main_dialog.h"
+#include "clicker/click_engine.h"
+#include "clicker/click_rules.h"
+#include "clicker/click_settings.h"
+#include "clicker/hotkeys.h"
+#include "clicker/settings.h"
+#include "res/resource.h"
 
-void CheckSettingsAtStartup(HWND) {}
+namespace {
+
+constexpr UINT WarningStyle = MB_OK | MB_ICONWARNING | MB_TOPMOST;
+
+const wchar_t SettingsErrorCaption[] = L"配置错误";
+const wchar_t HotKeyErrorCaption[] = L"注册热键错误";
+
+const wchar_t RuleText[] =
+    L"您的设置不符合基本要求，请重新设置并保存。\n\n1、开始与结束热键不能相同。\n2、左、右键至少有一个启用。\n"
+    L"3、启用的键间隔时间必须大于0。\n\n详情参见常见问题。";
+const wchar_t WriteFailureText[] = L"写入配置文件失败，请检查您是否拥有“配置文件.ini”的写入权限。";
+const wchar_t SaveHotKeyText[] =
+    L"配置项已经保存成功，但注册开始与结束热键失败，连点操作将无法启动。\n"
+    L"此问题是因为已运行的软件已注册了此热键。请重设热键并保存解决此问题。\n详情参见常见问题。";
+const wchar_t StartupCheckText[] =
+    L"配置文件不正确，连点操作将无法启动。\n此问题可能是由于手工修改配置文件造成的。请重新设置配置项并保存配置。\n"
+    L"详情参见常见问题。";
+const wchar_t StartupHotKeyText[] =
+    L"注册开始与结束热键失败，连点操作将无法启动。\n"
+    L"此问题是因为已运行的软件已注册了此热键。请重设热键并保存解决此问题。\n详情参见常见问题。";
+
+int32_t Selection(HWND combo) { return static_cast<int32_t>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
+
+DialogReadings ReadControls(HWND dialog) {
+  DialogReadings readings;
+  readings.startKey = Selection(mainControls.startKey);
+  readings.endKey = Selection(mainControls.endKey);
+  readings.leftKey = Selection(mainControls.leftMethod);
+  readings.rightKey = Selection(mainControls.rightMethod);
+  // Text that is not a number reads as 0, which the rules then judge.
+  readings.leftInterval = GetDlgItemInt(dialog, IDC_LEFT_INTERVAL, nullptr, FALSE);
+  readings.rightInterval = GetDlgItemInt(dialog, IDC_RIGHT_INTERVAL, nullptr, FALSE);
+  return readings;
+}
+
+}  // namespace
+
+INT_PTR OnSaveCommand(HWND dialog) {
+  ClickValues values;
+  if (!AcceptDialogReadings(ReadControls(dialog), values)) {
+    MessageBoxW(dialog, RuleText, SettingsErrorCaption, WarningStyle);
+    return TRUE;
+  }
+  // Running click threads take the new methods and intervals from their next cycle.
+  Store(ClickSettings, values);
+  if (!SaveSettings()) {
+    // The keys registered before stay the start and stop keys.
+    MessageBoxW(dialog, WriteFailureText, L"写入配置出错", WarningStyle);
+    return TRUE;
+  }
+  if (!ReregisterClickHotKeys(dialog)) {
+    // No stop key is left registered, so clicking that runs now could not be ended.
+    StopClicking();
+    MessageBoxW(dialog, SaveHotKeyText, HotKeyErrorCaption, WarningStyle);
+    return TRUE;
+  }
+  MessageBoxW(dialog, L"恭喜，保存成功！", L"保存成功", MB_OK | MB_ICONINFORMATION);
+  return TRUE;
+}
+
+void CheckSettingsAtStartup(HWND dialog) {
+  // Nothing is registered after a failed check: clicking cannot start until a save
+  // succeeds.
+  if (!PassesStartupCheck(SnapshotOf(ClickSettings))) {
+    MessageBoxW(dialog, StartupCheckText, SettingsErrorCaption, WarningStyle);
+    return;
+  }
+  if (!RegisterClickHotKeys(dialog)) MessageBoxW(dialog, StartupHotKeyText, HotKeyErrorCaption, WarningStyle);
+}
