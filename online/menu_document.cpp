@@ -2,7 +2,6 @@
 
 #include <tinyxml.h>
 
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
