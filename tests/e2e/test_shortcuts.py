@@ -6,6 +6,7 @@ import subprocess
 import unittest
 
 import harness as h
+from test_tray import TIMEOUT, settle
 
 DESKTOP, PROGRAMS = 16, 2  # CSIDL_DESKTOPDIRECTORY, CSIDL_PROGRAMS
 COMMANDS = {"添加到桌面": (40026, DESKTOP), "添加到程序组": (40027, PROGRAMS)}
@@ -50,7 +51,7 @@ class ShortcutsTest(unittest.TestCase):
     def start(self, name, exe_name):
         app = h.App(name, exe_name=exe_name)
         self.apps.append(app)
-        return app.start()
+        return settle(app)
 
     def test_each_command_writes_a_link_to_the_program_started_in_its_folder_and_replaces_it(self):
         for menu_text, (command, csidl) in COMMANDS.items():
@@ -64,18 +65,21 @@ class ShortcutsTest(unittest.TestCase):
                 # Two copies named alike in two folders: the second's link replaces the first's.
                 for copy in ("first", "second"):
                     app = self.start("links-%d-%s" % (csidl, copy), "tool.exe")
-                    before = os.path.getmtime(link_unix) if os.path.exists(link_unix) else None
-                    app.command(command)
-                    h.wait_until(lambda: os.path.exists(link_unix) and os.path.getmtime(link_unix) != before,
-                                 what="%s written" % link_unix)
-                    link = resolve(folder + "\\tool.lnk")
-                    self.assertEqual(link["target"], h.to_windows_path(app.exe))
-                    self.assertEqual(link["workdir"], h.to_windows_path(app.folder) + "\\")
-                    self.assertEqual((link["arguments"], link["description"]), ("", ""))
-                    self.assertTrue(app.running())
-                    self.assertEqual(h.find_window(h.TITLE, 1, "#32770"), app.hwnd, "no message")
-                    app.command(2)
-                    self.assertEqual(app.wait_exit(), 0)
+                    try:
+                        before = os.path.getmtime(link_unix) if os.path.exists(link_unix) else None
+                        app.command(command)
+                        h.wait_until(lambda: os.path.exists(link_unix) and os.path.getmtime(link_unix) != before,
+                                     TIMEOUT, what="%s written" % link_unix)
+                        link = resolve(folder + "\\tool.lnk")
+                        self.assertEqual(link["target"], h.to_windows_path(app.exe))
+                        self.assertEqual(link["workdir"], h.to_windows_path(app.folder) + "\\")
+                        self.assertEqual((link["arguments"], link["description"]), ("", ""))
+                        self.assertTrue(app.running())
+                        self.assertEqual(h.find_window(h.TITLE, 1, "#32770"), app.hwnd, "no message")
+                        app.command(2)
+                        self.assertEqual(app.wait_exit(TIMEOUT), 0)
+                    finally:
+                        app.stop()  # the next copy must not meet this one
                 self.assertIn("tool.lnk", links_in(folder_unix))
 
     def test_a_base_name_of_fifty_characters_makes_no_link_and_forty_nine_do(self):
@@ -86,9 +90,12 @@ class ShortcutsTest(unittest.TestCase):
                 name = "n" * length
                 self.made.append(os.path.join(desktop, name + ".lnk"))
                 app = self.start("links-%d" % length, name + ".exe")
-                app.command(40026)
-                app.command(2)  # carried out after the shortcut command
-                self.assertEqual(app.wait_exit(), 0)
+                try:
+                    app.command(40026)
+                    app.command(2)  # carried out after the shortcut command
+                    self.assertEqual(app.wait_exit(TIMEOUT), 0)
+                finally:
+                    app.stop()
                 if made:
                     self.assertEqual(links_in(desktop), sorted(before + [name + ".lnk"]))
                     self.assertEqual(resolve(folder + "\\" + name + ".lnk")["target"], h.to_windows_path(app.exe))

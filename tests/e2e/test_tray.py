@@ -12,6 +12,9 @@ WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK = 0x200, 0x201, 0x2
 WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK, WM_MBUTTONDOWN = 0x204, 0x205, 0x206, 0x207
 TRAY_MENU = [(1025, "显示程序界面"), (1027, "退出程序")]
 WINE_TRAY = "Wine System Tray"
+# The program may be busy for seconds after it starts (its online extras), and the
+# commands posted meanwhile wait in its queue: every wait allows for that.
+TIMEOUT = 30.0
 
 
 def tray_tips():
@@ -22,14 +25,29 @@ def tray_tips():
     return [t["text"] for t in h.probe(tray)["tooltips"]]
 
 
-def wait_icons(count, timeout=10.0):
+def wait_icons(count, timeout=TIMEOUT):
     """Waits until exactly count icons carry the program's tip."""
     h.wait_until(lambda: tray_tips().count(h.TITLE) == count, timeout,
                  what="%d tray icon(s) with the program's tip" % count)
 
 
-def wait_visible(app, visible, timeout=10.0):
-    h.wait_until(lambda: app.probe()["visible"] == visible, timeout,
+def probe_or_none(hwnd):
+    """A probe, or None while the program is too busy to answer one."""
+    try:
+        return h.probe(hwnd)
+    except AssertionError:
+        return None
+
+
+def settle(app):
+    """Starts the program and waits until it answers messages; returns it."""
+    app.start()
+    h.wait_until(lambda: h.send(app.hwnd, 0, 0, 0) is not None, TIMEOUT, what="the program answering")
+    return app
+
+
+def wait_visible(app, visible, timeout=TIMEOUT):
+    h.wait_until(lambda: (probe_or_none(app.hwnd) or {}).get("visible") == visible, timeout,
                  what="the dialog %s" % ("shown" if visible else "hidden"))
 
 
@@ -37,7 +55,7 @@ def open_tray_menu(app, x=500, y=400):
     """Right button on the icon with the cursor at (x, y); the menu's window and probe."""
     h.xdotool("mousemove", x, y)
     h.post(app.hwnd, h.WM_TRAYICON, 1, WM_RBUTTONDOWN)
-    menu = h.find_window("", 10, "#32768")
+    menu = h.find_window("", TIMEOUT, "#32768")
     if not menu:
         raise AssertionError("no tray menu")
     return menu, h.probe(menu)
@@ -49,15 +67,15 @@ def click_at(rect):
 
 
 def menu_gone(menu):
-    return h.driver("gone", menu, 10000)[0] == 0
+    return h.driver("gone", menu, int(TIMEOUT * 1000))[0] == 0
 
 
 class TrayTest(unittest.TestCase):
     def setUp(self):
-        self.app = h.App("tray-" + self._testMethodName[5:30]).start()
+        self.app = settle(h.App("tray-" + self._testMethodName[5:30]))
 
     def tearDown(self):
-        if self.app.running() and not self.app.probe()["visible"]:
+        if self.app.running() and not (probe_or_none(self.app.hwnd) or {}).get("visible", True):
             h.post(self.app.hwnd, h.WM_TRAYICON, 1, WM_LBUTTONDOWN)
         self.app.stop()
 
@@ -111,7 +129,7 @@ class TrayTest(unittest.TestCase):
         self.hide()
         _, d = open_tray_menu(self.app)
         click_at(d["popupItems"][1]["rect"])
-        self.assertEqual(self.app.wait_exit(), 0)
+        self.assertEqual(self.app.wait_exit(TIMEOUT), 0)
         wait_icons(0)
 
     def test_a_click_outside_closes_the_menu_without_a_command_and_it_opens_again(self):
