@@ -10,9 +10,11 @@
 // A press is held this long; the two clicks of a double click are this far apart.
 constexpr int64_t ClickHoldMicroseconds = 50000;
 
-// A step that comes later than this (the machine stalled) moves the rest of the
-// schedule with it: lost time is not made up with a burst of cut-short clicks.
-constexpr int64_t ScheduleSlipMicroseconds = 10000;
+// A cycle that starts later than this (the machine stalled) moves the rest of the
+// schedule with it: lost time is not made up with a burst of cut-short clicks. A
+// smaller delay is made up within the cycle, so it costs no drift, and a press is
+// still held for at least half its time.
+constexpr int64_t ScheduleSlipMicroseconds = ClickHoldMicroseconds / 2;
 
 // A disabled button with interval 0 has nothing to wait for; it looks at its flag and
 // its settings this often instead of spinning a core.

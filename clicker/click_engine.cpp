@@ -43,6 +43,24 @@ ButtonEngine RightEngine{{RightRunning, ClickSettings.RightKey, ClickSettings.Ri
 
 bool clickLocksReady = false;
 
+// Sleeps in 100 ns units through ntdll where it offers them, else in whole
+// milliseconds. Under Wine this kind of sleep is a plain timed wait of the thread,
+// while waits on objects go through the wine server, whose wake-ups come late when
+// the machine is busy.
+using DelayExecution = LONG(NTAPI*)(BOOLEAN alertable, PLARGE_INTEGER interval);
+const DelayExecution delayExecution = reinterpret_cast<DelayExecution>(
+    reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDelayExecution")));
+
+void SleepMicroseconds(int64_t microseconds) {
+  if (delayExecution != nullptr) {
+    LARGE_INTEGER relative;
+    relative.QuadPart = -microseconds * 10;
+    delayExecution(FALSE, &relative);
+  } else {
+    Sleep(static_cast<DWORD>((microseconds + 500) / 1000));
+  }
+}
+
 class MousePlatform final : public ClickPlatform {
  public:
   explicit MousePlatform(const ButtonEngine& engine) : engine_(engine) {
@@ -58,20 +76,21 @@ class MousePlatform final : public ClickPlatform {
     return counter.QuadPart / frequency_ * 1000000 + counter.QuadPart % frequency_ * 1000000 / frequency_;
   }
 
+  // A pause waits on the stop signal, so that a stop ends it at once, but only until
+  // shortly before the deadline; the rest is slept precisely. A stop in that last
+  // stretch is seen when the pause ends.
   bool WaitUntil(int64_t deadline, bool interruptible) noexcept override {
     for (;;) {
       const int64_t remaining = deadline - NowMicroseconds();
       if (remaining <= 0) return true;
-      // Rounded up: waking a little late costs nothing, since the next deadline does
-      // not move with it; waking early would mean spinning for the rest.
-      const DWORD ms = static_cast<DWORD>(std::min<int64_t>((remaining + 999) / 1000, MaxWaitMs));
-      if (interruptible && engine_.stopSignal != nullptr) {
-        const DWORD result = WaitForSingleObject(engine_.stopSignal, ms);
+      if (interruptible && engine_.stopSignal != nullptr && remaining >= PreciseStretch + 1000) {
+        const int64_t ms = std::min<int64_t>((remaining - PreciseStretch) / 1000, MaxWaitMs);
+        const DWORD result = WaitForSingleObject(engine_.stopSignal, static_cast<DWORD>(ms));
         if (result == WAIT_OBJECT_0) return false;
-        if (result != WAIT_TIMEOUT) Sleep(ms);
-      } else {
-        Sleep(ms);
+        if (result == WAIT_FAILED) SleepMicroseconds(ms * 1000);
+        continue;
       }
+      SleepMicroseconds(remaining);
     }
   }
 
@@ -79,6 +98,8 @@ class MousePlatform final : public ClickPlatform {
   void Release() noexcept override { mouse_event(engine_.releaseEvent, 0, 0, 0, 0); }
 
  private:
+  // Longer than the late wake-ups of a busy machine, short enough not to matter to a stop.
+  static constexpr int64_t PreciseStretch = 5000;
   // Long pauses are waited in pieces, well below INFINITE.
   static constexpr int64_t MaxWaitMs = 0x7FFFFFFF;
   const ButtonEngine& engine_;

@@ -251,17 +251,31 @@ TEST(ClickCycle, LateWakeUpsDoNotAccumulateOverFiveHundredCycles) {
   }
 }
 
-TEST(ClickCycle, AStallMovesTheScheduleInsteadOfCuttingClicksShort) {
-  ButtonValues values;
-  values.method = SingleClick;
-  values.interval = 100;
-  FakePlatform platform(values);
-  // The pause that should end at 150 ms ends at 450 ms.
-  platform.WakeLate([](int64_t deadline) { return deadline == 150 * Ms ? 300 * Ms : 0; });
-  platform.Script({{700, Action::Stop, 0}});
-  ASSERT_TRUE(BeginClicking(values.button));
-  RunClickThread(values.button, platform);
-  EXPECT_EQ(platform.events, (std::vector<std::string>{"D0", "U50", "D450", "U500", "D600", "U650"}));
+TEST(ClickCycle, ASmallDelayIsMadeUpAndAStallMovesTheSchedule) {
+  const struct {
+    const char* name;
+    int64_t lateMs;  // of the pause that should end at 150 ms
+    std::vector<std::string> events;
+  } cases[] = {
+      {"20 ms late: the press is held 30 ms and the next cycle is on time",
+       20,
+       {"D0", "U50", "D170", "U200", "D300", "U350", "D450", "U500", "D600", "U650"}},
+      {"300 ms late: whole clicks from then on, nothing made up in a burst",
+       300,
+       {"D0", "U50", "D450", "U500", "D600", "U650"}},
+  };
+  for (const auto& c : cases) {
+    ButtonValues values;
+    values.method = SingleClick;
+    values.interval = 100;
+    FakePlatform platform(values);
+    const int64_t late = c.lateMs * Ms;
+    platform.WakeLate([late](int64_t deadline) { return deadline == 150 * Ms ? late : 0; });
+    platform.Script({{700, Action::Stop, 0}});
+    ASSERT_TRUE(BeginClicking(values.button));
+    RunClickThread(values.button, platform);
+    EXPECT_EQ(platform.events, c.events) << c.name;
+  }
 }
 
 // The engine's start and stop under real threads: the UI side flips the flag as
