@@ -1,5 +1,7 @@
 #include "desktop/tray.h"
 
+#include <cstddef>
+
 #include "app/main_dialog.h"
 #include "desktop/tray_record.h"
 #include "res/resource.h"
@@ -7,8 +9,9 @@
 NOTIFYICONDATAW TrayIconData;
 
 // The sizes the record is registered with come from the headers; on a 32-bit build
-// they are the 956 and 936 bytes that shells of each generation expect.
-static_assert(sizeof(void*) != 4 || (sizeof(NOTIFYICONDATAW) == 956 && NOTIFYICONDATAW_V2_SIZE == 936),
+// they are the 956 and 936 bytes that shells of each generation expect. (The
+// version-2 size ends where guidItem begins; offsetof is a constant everywhere.)
+static_assert(sizeof(void*) != 4 || (sizeof(NOTIFYICONDATAW) == 956 && offsetof(NOTIFYICONDATAW, guidItem) == 936),
               "NOTIFYICONDATAW must include guidItem and hBalloonIcon (_WIN32_WINNT 0x0600)");
 
 namespace {
