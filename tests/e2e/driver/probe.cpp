@@ -32,6 +32,18 @@ std::string MenuJson(HMENU menu) {
   return out + "]";
 }
 
+// A window's text. Windows of the dialog's own thread are asked (an edit keeps its
+// text to itself); others, such as those a browser control runs on threads of its
+// own, are read without a message, so a busy thread cannot hold the probe up.
+std::string StoredText(HWND window) {
+  if (GetWindowThreadProcessId(window, nullptr) == GetWindowThreadProcessId(GetAncestor(window, GA_ROOT), nullptr)) {
+    return WindowText(window);
+  }
+  wchar_t text[1024] = {};
+  InternalGetWindowText(window, text, 1024);
+  return Utf8(text);
+}
+
 std::string RectJson(const RECT& r) {
   char buffer[96];
   wsprintfA(buffer, "[%ld,%ld,%ld,%ld]", r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -112,7 +124,7 @@ std::string WindowJson(HWND window) {
             static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(GetWindow(window, GW_OWNER))), unit.right,
             unit.bottom);
   out += buffer + RectJson(windowRect) + ",\"client\":" + RectJson(client);
-  out += ",\"caption\":" + Quote(WindowText(window)) + ",\"class\":" + Quote(ClassNameOf(window));
+  out += ",\"caption\":" + Quote(StoredText(window)) + ",\"class\":" + Quote(ClassNameOf(window));
   out += ",\"icon\":" + Quote(IconName(window));
   HFONT font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
   LOGFONTW logFont = {};
@@ -150,7 +162,7 @@ std::string WindowJson(HWND window) {
               IsWindowVisible(child) ? "true" : "false");
     out += (first ? "" : ",") + std::string(buffer) + RectJson(r);
     first = false;
-    out += ",\"class\":" + Quote(ClassNameOf(child)) + ",\"text\":" + Quote(WindowText(child));
+    out += ",\"class\":" + Quote(ClassNameOf(child)) + ",\"text\":" + Quote(StoredText(child));
     if (ClassNameOf(child) == "ComboBox") {
       out += ",\"items\":[";
       const int count = static_cast<int>(SendMessageW(child, CB_GETCOUNT, 0, 0));
