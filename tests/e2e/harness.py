@@ -175,12 +175,13 @@ class App:
         with open(self.ini_path, "rb") as f:
             return f.read().decode("ascii")
 
-    def start(self, wait_dialog=True, env=None):
+    def start(self, wait_dialog=True, env=None, wrapper=None):
+        """wrapper: a command prefix that runs wine, e.g. to give it a namespace of its own."""
         process_env = dict(os.environ)
         if env:
             process_env.update(env)
-        self.process = subprocess.Popen(["wine", to_windows_path(self.exe)], cwd=self.folder, env=process_env,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen(list(wrapper or []) + ["wine", to_windows_path(self.exe)], cwd=self.folder,
+                                        env=process_env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if wait_dialog:
             self.wait_dialog()
         return self
