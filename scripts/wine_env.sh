@@ -34,7 +34,12 @@ qw_make_prefix() {
   # processes (services, device drivers) then start here with no terminal or pipe
   # of a later caller, which would otherwise wait for them to close their output.
   wineserver -p
-  WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=" wineboot -i >/dev/null 2>&1
+  # Plain wineboot: Wine initialises a new prefix by itself on first use, and "-i"
+  # would run the initialisation a second time, starting a second service manager
+  # whose device start-up never ends. Its locked service database then keeps RpcSs
+  # from starting, and every COM call that needs it (a web page's navigation asks the
+  # running object table) stalls the caller's thread for seconds.
+  WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=" wineboot >/dev/null 2>&1
   local reg
   reg=$(mktemp --suffix=.reg)
   cat > "$reg" <<'REG'
