@@ -135,7 +135,11 @@ class MainDialogTest(unittest.TestCase):
         self.assertEqual([by_id[i]["selection"] for i in (1001, 1002, 1003, 1004)], [8, 10, 1, 0])
         self.assertEqual((by_id[1005]["text"], by_id[1006]["text"]), ("1000", "1000"))
 
-        self.assertEqual([(t["control"], t["text"]) for t in d["tooltips"]], TOOLTIPS)
+        # One tooltip window per control; the windows' order on screen says nothing.
+        self.assertEqual(sorted((t["control"], t["text"]) for t in d["tooltips"]), sorted(TOOLTIPS))
+        TTF_SUBCLASS, WS_EX_TOPMOST = 0x10, 0x8
+        for tip in d["tooltips"]:
+            self.assertTrue(tip["flags"] & TTF_SUBCLASS and tip["tipExStyle"] & WS_EX_TOPMOST)
         self.assertFalse(os.path.exists(app.ini_path), "no settings file before a save")
 
         rect = d["windowRect"]
