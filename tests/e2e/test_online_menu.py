@@ -13,6 +13,7 @@ import shutil
 import subprocess
 import unittest
 
+import clicks
 import content_server
 import harness as h
 
@@ -94,9 +95,9 @@ class OnlineMenuTest(unittest.TestCase):
         for app in self.apps:
             app.stop()
 
-    def start(self, name, **route):
+    def start(self, name, ini=None, **route):
         server.set_route(MENU_PATH, **route)
-        app = h.App("menu-" + name)
+        app = h.App("menu-" + name, ini=ini)
         self.apps.append(app)
         app.start()
         return app
@@ -284,11 +285,19 @@ class OnlineMenuTest(unittest.TestCase):
                     app.stop()
                     self.apps.remove(app)
 
-    def test_dialog_answers_and_exits_normally_while_the_server_never_answers(self):
-        app = self.start("hang", hang=True)
+    def test_dialog_answers_clicks_and_exits_normally_while_the_server_never_answers(self):
+        target = clicks.ClickTarget().start()
+        self.addCleanup(target.stop)
+        app = self.start("hang", ini="[Config]\nLeftInterval=100\n", hang=True)
         request = self.menu_request()
         self.assertEqual(h.send(app.hwnd, WM_NULL), 0, "the dialog answers")
         self.assertEqual([title for title, _ in menu_bar(app)], BASE_MENU)
+
+        # The hot-keys of the loaded settings (F9, F11) and the clicks keep working.
+        h.press_key("F9")
+        target.wait_events(4, kinds=("LD", "LU"))
+        h.press_key("F11")
+        self.assertGreaterEqual(len(clicks.streams(target.wait_quiet(), "L")), 2)
         app.command(40018)  # 最小化
         h.wait_until(lambda: app.probe()["style"] & WS_MINIMIZE, 15, what="the dialog minimised")
         self.assertFalse(request.closed.is_set(), "the download is still waiting")
