@@ -169,6 +169,19 @@ class ClickingTest(unittest.TestCase):
         events = self.click_until(3)
         self.check_button(events, "L", SINGLE, 200, "after the save")
 
+    def test_a_save_that_loses_the_hot_keys_stops_the_clicking_no_key_could_stop(self):
+        app = self.start("lost-keys", ini=ini_text(left=SINGLE, left_interval=200))
+        c.hold_key(self, 4)
+        begun = now_us()
+        h.press_key("F9")
+        self.target.wait_events(4)
+        self.save(app, caption="注册热键错误", start=4)
+        events = [(t, e) for t, e in self.target.wait_quiet() if t >= begun]
+        c.streams(events, "L")
+        h.press_key("F9")
+        h.press_key("F11")
+        self.assertEqual(len(self.target.wait_quiet()), len(events), "no key starts clicking any more")
+
     def test_after_a_failed_write_the_earlier_keys_click_by_the_new_methods(self):
         app = self.start("write-failure")
         os.mkdir(app.ini_path)

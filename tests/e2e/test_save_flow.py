@@ -41,8 +41,20 @@ def enter(app, start=None, end=None, left=None, right=None, left_interval=None, 
             h.driver("settext", app.hwnd, control, text)
 
 
+def probe_when_answering(app):
+    """The dialog as the probe reads it. Under Wine the program's window thread now and
+    then stays busy for some seconds right after it appears, and a probe gives up after
+    ten; the next one gets through."""
+    def attempt():
+        try:
+            return app.probe()
+        except AssertionError:
+            return None
+    return h.wait_until(attempt, 45, interval=0.5, what="the dialog to answer the probe")
+
+
 def controls(app):
-    by_id = {ctl["id"]: ctl for ctl in app.probe()["controls"]}
+    by_id = {ctl["id"]: ctl for ctl in probe_when_answering(app)["controls"]}
     return ([by_id[i]["selection"] for i in (IDC_START, IDC_END, IDC_LEFT, IDC_RIGHT)],
             (by_id[IDC_LEFT_INTERVAL]["text"], by_id[IDC_RIGHT_INTERVAL]["text"]))
 
