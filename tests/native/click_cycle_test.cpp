@@ -1,17 +1,14 @@
 // The click thread's schedule, stop and one-thread rule, driven by a fake clock and a
-// fake mouse; and the start/stop hand-over under real threads.
+// fake mouse.
 #include "clicker/click_cycle.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "clicker/click_settings.h"
@@ -275,106 +272,6 @@ TEST(ClickCycle, ASmallDelayIsMadeUpAndAStallMovesTheSchedule) {
     ASSERT_TRUE(BeginClicking(values.button));
     RunClickThread(values.button, platform);
     EXPECT_EQ(platform.events, c.events) << c.name;
-  }
-}
-
-// The engine's start and stop under real threads: the UI side flips the flag as
-// fast as it can while click threads come and go.
-class ThreadedPlatform final : public ClickPlatform {
- public:
-  int64_t NowMicroseconds() noexcept override {
-    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
-  }
-  bool WaitUntil(int64_t deadline, bool interruptible) noexcept override {
-    Enter();
-    std::unique_lock<std::mutex> lock(mutex_);
-    const auto until = Clock::time_point(std::chrono::microseconds(deadline));
-    bool reached = true;
-    if (interruptible) {
-      reached = !changed_.wait_until(lock, until, [&] { return stopSignalled_; });
-    } else {
-      lock.unlock();
-      std::this_thread::sleep_until(until);
-    }
-    Leave();
-    return reached;
-  }
-  void Press() noexcept override {
-    Enter();
-    if (pressed_.exchange(true)) twoStreams = true;
-    ++presses;
-    Leave();
-  }
-  void Release() noexcept override {
-    Enter();
-    pressed_ = false;
-    ++releases;
-    Leave();
-  }
-
-  void SignalStop(bool signalled) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    stopSignalled_ = signalled;
-    changed_.notify_all();
-  }
-
-  std::atomic<bool> twoStreams{false};
-  std::atomic<int> presses{0};
-  std::atomic<int> releases{0};
-
- private:
-  using Clock = std::chrono::steady_clock;
-  // Two threads of one button would meet here: each spends nearly all its time in a call.
-  void Enter() {
-    if (inside_.fetch_add(1) != 0) twoStreams = true;
-  }
-  void Leave() { inside_.fetch_sub(1); }
-
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool stopSignalled_ = false;
-  std::atomic<bool> pressed_{false};
-  std::atomic<int> inside_{0};
-};
-
-TEST(ClickThreads, RapidStartsAndStopsNeverPutTwoThreadsOnOneButton) {
-  for (const int32_t method : {SingleClick, DoubleClick}) {
-    ButtonValues values;
-    values.method = method;
-    values.interval = 1;
-    ThreadedPlatform platform;
-    std::vector<std::thread> threads;
-
-    auto start = [&] {
-      if (values.running) return;
-      platform.SignalStop(false);
-      if (BeginClicking(values.button)) {
-        threads.emplace_back([&] { RunClickThread(values.button, platform); });
-      }
-    };
-    auto stop = [&] {
-      values.running = false;
-      platform.SignalStop(true);
-    };
-
-    for (int i = 0; i < 400; ++i) {
-      start();
-      std::this_thread::sleep_for(std::chrono::microseconds(i % 7 == 0 ? 3000 : 200));
-      stop();
-      std::this_thread::sleep_for(std::chrono::microseconds(i % 5 == 0 ? 2000 : 100));
-    }
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (values.button.threadAlive && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_FALSE(values.button.threadAlive) << "a thread did not end after the stop";
-    for (std::thread& t : threads) t.join();
-
-    EXPECT_FALSE(platform.twoStreams) << method;
-    EXPECT_EQ(platform.presses, platform.releases) << method;
-    EXPECT_GT(platform.presses, 0) << method;
-    EXPECT_LT(threads.size(), 400u) << "starts within a cycle should have reused the running thread";
   }
 }
 
