@@ -1,5 +1,6 @@
-"""Clicks as a target window under the cursor receives them, and keys held by a helper
-process: shared by the clicking and save-flow tests and the click timing benchmark."""
+"""What the clicking and save-flow tests and the click timing benchmark share: the
+settings file and the dialog's controls, clicks as a target window under the cursor
+receives them, and keys held by a helper process."""
 
 import os
 import select
@@ -9,7 +10,7 @@ import uuid
 
 import harness as h
 
-TARGET_CAPTION = "QwClickTarget"
+IDC_START, IDC_END, IDC_LEFT, IDC_RIGHT, IDC_LEFT_INTERVAL, IDC_RIGHT_INTERVAL = 1001, 1002, 1003, 1004, 1005, 1006
 # Away from the program's dialog, which sits in the middle of the screen.
 POINTER = (50, 700)
 VK_F1 = 0x70
@@ -18,6 +19,27 @@ VK_F1 = 0x70
 def key_name(index):
     """The xdotool name of the HotKeyChoices entry at index (0 is F1)."""
     return "F%d" % (index + 1)
+
+
+def ini_text(start=8, end=10, left=1, right=0, left_interval=1000, right_interval=1000):
+    """A settings file's text with LF line ends; the harness writes CR LF, as a save does."""
+    return ("[Config]\nStartKey=%d\nEndKey=%d\nLeftKey=%d\nRightKey=%d\nLeftInterval=%d\n"
+            "RightInterval=%d\n" % (start, end, left, right, left_interval, right_interval))
+
+
+def saved(text):
+    """The text as it lies in the file."""
+    return text.replace("\n", "\r\n")
+
+
+def enter(app, start=None, end=None, left=None, right=None, left_interval=None, right_interval=None):
+    """Sets the controls as a user would leave them; None leaves a control as it is."""
+    for control, index in ((IDC_START, start), (IDC_END, end), (IDC_LEFT, left), (IDC_RIGHT, right)):
+        if index is not None:
+            h.driver("select", app.hwnd, control, index)
+    for control, text in ((IDC_LEFT_INTERVAL, left_interval), (IDC_RIGHT_INTERVAL, right_interval)):
+        if text is not None:
+            h.driver("settext", app.hwnd, control, text)
 
 
 class ClickTarget:

@@ -6,6 +6,7 @@ import unittest
 
 import clicks as c
 import harness as h
+from clicks import enter, ini_text, saved
 
 IDC_START, IDC_END, IDC_LEFT, IDC_RIGHT, IDC_LEFT_INTERVAL, IDC_RIGHT_INTERVAL = 1001, 1002, 1003, 1004, 1005, 1006
 IDC_SAVE, IDM_SAVE = 1007, 40017
@@ -19,26 +20,6 @@ STARTUP_CHECK_TEXT = ("配置文件不正确，连点操作将无法启动。\n�
 STARTUP_HOTKEY_TEXT = ("注册开始与结束热键失败，连点操作将无法启动。\n"
                        "此问题是因为已运行的软件已注册了此热键。请重设热键并保存解决此问题。\n详情参见常见问题。")
 WRITE_FAILURE_CAPTION = "写入配置出错"
-
-
-def ini_text(start=8, end=10, left=1, right=0, left_interval=1000, right_interval=1000):
-    """The file as a save writes it (the harness writes it with CR LF too)."""
-    return ("[Config]\nStartKey=%d\nEndKey=%d\nLeftKey=%d\nRightKey=%d\nLeftInterval=%d\n"
-            "RightInterval=%d\n" % (start, end, left, right, left_interval, right_interval))
-
-
-def saved(text):
-    return text.replace("\n", "\r\n")
-
-
-def enter(app, start=None, end=None, left=None, right=None, left_interval=None, right_interval=None):
-    """Sets the controls as a user would leave them; None leaves a control as it is."""
-    for control, index in ((IDC_START, start), (IDC_END, end), (IDC_LEFT, left), (IDC_RIGHT, right)):
-        if index is not None:
-            h.driver("select", app.hwnd, control, index)
-    for control, text in ((IDC_LEFT_INTERVAL, left_interval), (IDC_RIGHT_INTERVAL, right_interval)):
-        if text is not None:
-            h.driver("settext", app.hwnd, control, text)
 
 
 def probe_when_answering(app):
