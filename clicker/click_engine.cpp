@@ -99,7 +99,7 @@ class MousePlatform final : public ClickPlatform {
 
  private:
   // Longer than the late wake-ups of a busy machine, short enough not to matter to a stop.
-  static constexpr int64_t PreciseStretch = 5000;
+  static constexpr int64_t PreciseStretch = 10000;
   // Long pauses are waited in pieces, well below INFINITE.
   static constexpr int64_t MaxWaitMs = 0x7FFFFFFF;
   const ButtonEngine& engine_;
