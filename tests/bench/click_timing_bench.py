@@ -125,6 +125,7 @@ def timing_run(keyboard, target, method, interval, cycles):
         clicking_us = now_us() - key_at
         stop_at = keyboard.press("F11")
         events = [(t, e) for t, e in target.wait_quiet(quiet=0.5 + interval / 1000.0) if t >= key_at]
+        queued = [ms for t, e, ms in target.queued_lines() if t >= key_at and e == "LD"]
     finally:
         app.stop()
 
@@ -132,6 +133,10 @@ def timing_run(keyboard, target, method, interval, cycles):
     starts = presses[::presses_per_cycle][:cycles + 1]
     periods = [(b - a) / 1000.0 for a, b in zip(starts, starts[1:])]
     errors = [abs(p - nominal_ms) for p in periods]
+    # The same from the times the presses were queued (whole milliseconds): the
+    # program's own timing, without the delivery to the target.
+    queued_starts = queued[::presses_per_cycle][:cycles + 1]
+    queued_errors = [abs(b - a - nominal_ms) for a, b in zip(queued_starts, queued_starts[1:])]
     # The least-squares line through the cycle starts: its slope against the nominal
     # period, over the whole run, is the drift; a late first or last press is not.
     xs = range(len(starts))
@@ -145,6 +150,7 @@ def timing_run(keyboard, target, method, interval, cycles):
         "median": statistics.median(errors),
         "p95": percentile(errors, 95),
         "p99": percentile(errors, 99),
+        "queued": (statistics.median(queued_errors), percentile(queued_errors, 95), percentile(queued_errors, 99)),
         "mean": statistics.mean(periods) - nominal_ms,
         "drift": drift,
         "first": (presses[0] - key_at) / 1000.0,
@@ -208,6 +214,11 @@ def main():
             "%d ms" % interval, "single" if method == 1 else "double", r["nominal"], r["cycles"], r["median"],
             r["p95"], r["p99"], r["mean"], r["drift"], r["holds"], r["first"], r["cpu"] / 60 * 100,
             r["server"] / 60 * 100))
+    print("the same period error from the times the presses were queued (the program's timing without the "
+          "delivery to the target; whole milliseconds, so 1.000 is the resolution):")
+    for interval, method, r in rows:
+        print("%-9s %-7s median %.3f  p95 %.3f  p99 %.3f" % (
+            ("%d ms" % interval, "single" if method == 1 else "double") + r["queued"]))
     print("cpu %core: the program's CPU time per minute of clicking, as a share of one core; "
           "wineserver: the same for the prefix's wineserver (all of the prefix, the target included)")
     print("hot-key to first press, %d starts: median %.2f ms, p95 %.2f ms, max %.2f ms" % (

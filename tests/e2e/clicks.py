@@ -43,7 +43,7 @@ def enter(app, start=None, end=None, left=None, right=None, left_interval=None, 
 
 
 class ClickTarget:
-    """qw_click_target.exe covering the screen, logging "<microseconds> LD|LU|RD|RU"."""
+    """qw_click_target.exe covering the screen, logging "<microseconds> LD|LU|RD|RU <ms>"."""
 
     def __init__(self):
         self.log = os.path.join(h.PREFIX, "drive_c", "qw_clicks_%s.log" % uuid.uuid4().hex[:8])
@@ -58,6 +58,12 @@ class ClickTarget:
         return self
 
     def lines(self):
+        """[(microseconds, event)] of every line so far, "ready" included."""
+        return [(t, e) for t, e, _ in self.queued_lines()]
+
+    def queued_lines(self):
+        """[(microseconds, event, the message's own time in ms)]: when each event arrived,
+        and when it was queued."""
         try:
             with open(self.log, encoding="ascii") as f:
                 text = f.read()
@@ -66,8 +72,8 @@ class ClickTarget:
         out = []
         for line in text.splitlines():
             parts = line.split()
-            if len(parts) == 2:
-                out.append((int(parts[0]), parts[1]))
+            if len(parts) == 3:
+                out.append((int(parts[0]), parts[1], int(parts[2])))
         return out
 
     def events(self):

@@ -1,5 +1,7 @@
 // A window that covers the screen and records every mouse button event it receives,
-// with a microsecond timestamp, one line each: "<microseconds> <L|R><D|U>".
+// with a microsecond timestamp, one line each: "<microseconds> <L|R><D|U> <ms>", the
+// last field being the message's own time (GetMessageTime: when the input was queued,
+// in milliseconds), which tells the sender's timing from the delivery's.
 //   qw_click_target <logFile>
 // The log is written through at once, so a test can read it while clicks arrive.
 #include <windows.h>
@@ -16,7 +18,8 @@ void Record(const char* event) {
   QueryPerformanceCounter(&now);
   char line[64];
   const long long micros = now.QuadPart * 1000000LL / frequency.QuadPart;
-  const int length = std::snprintf(line, sizeof(line), "%lld %s\n", micros, event);
+  const int length =
+      std::snprintf(line, sizeof(line), "%lld %s %lu\n", micros, event, static_cast<unsigned long>(GetMessageTime()));
   DWORD written = 0;
   WriteFile(logFile, line, length, &written, nullptr);
 }
