@@ -114,7 +114,10 @@ class BannerTest(unittest.TestCase):
         return h.wait_until(lambda: (lambda s: condition(s) and s)(Strip(app)), timeout, interval=0.2, what=what)
 
     def wait_link(self, app):
-        return self.wait_strip(app, lambda s: s.links, "the fallback link")
+        # The link is made before the browser is shrunk behind it, and the probe reads
+        # from a thread of its own, so it can catch the moment between: wait for both.
+        return self.wait_strip(app, lambda s: s.links and s.browser_rect and s.browser_rect[2:] == [0, 0],
+                               "the fallback link over the shrunk browser")
 
     def screenshot(self, strip, name):
         left, top, width, _ = strip.dialog["windowRect"]
