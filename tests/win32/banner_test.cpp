@@ -18,24 +18,11 @@
 #include "app/maker_config.h"
 #include "res/resource.h"
 #include "tests/win32/fake_browser_control.h"
+#include "tests/win32/message_pump.h"
 
 namespace {
 
 const wchar_t ThemeKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-  return true;
-}
 
 ::testing::AssertionResult RectIs(const RECT& got, LONG l, LONG t, LONG r, LONG b) {
   if (got.left == l && got.top == t && got.right == r && got.bottom == b) return ::testing::AssertionSuccess();

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "tests/win32/fake_browser_control.h"
+#include "tests/win32/message_pump.h"
 
 namespace {
 
@@ -49,21 +50,6 @@ bool SameRect(const RECT& a, const RECT& b) {
   if (SameRect(got, RECT{l, t, r, b})) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << "(" << got.left << "," << got.top << "," << got.right << "," << got.bottom
                                        << ") instead of (" << l << "," << t << "," << r << "," << b << ")";
-}
-
-// Runs the thread's messages until done() holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-  return true;
 }
 
 class HostWithFakeControl : public ::testing::Test {
