@@ -20,7 +20,7 @@ step "Win32 unit tests (under Wine)"
 for f in "$build"/win32/results/*.xml; do [ -f "$f" ] && cp "$f" "$results/"; done
 
 step "End-to-end tests (under Wine)"
-python3 "$root/tests/e2e/run.py" "$pattern" --results "$results/e2e.json"
+python3 "$root/tests/e2e/run.py" "$pattern" "$results/e2e.json"
 for hook in "$root"/scripts/test.d/wine-*.sh; do
   [ -f "$hook" ] && { step "$(basename "$hook")"; bash "$hook" "$results"; }
 done

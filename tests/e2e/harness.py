@@ -1,266 +1,348 @@
-"""Drives the real program under Wine for the end-to-end tests.
+"""Drives the real program under Wine: windows found and read through qw_driver.exe and
+qw_probe.dll, keys and the mouse through xdotool, clicks counted by qw_click_target.exe,
+and the content server's and a slow name server's answers on loopback. The environment
+(DISPLAY, WINEPREFIX, locale, namespace) comes from scripts/test_wine.sh. Every wait is
+a poll with a time-out."""
 
-The environment comes from scripts/wine_env.sh (DISPLAY, WINEPREFIX, locale); the
-Windows-side tools (qw_driver.exe, qw_probe.dll, qw_click_target.exe) come from the
-cross build. Every wait is a poll with a time-out.
-"""
-
+import http.server
 import json
 import os
+import select
 import shutil
-import signal
+import socket
+import socketserver
+import struct
 import subprocess
+import threading
 import time
 import uuid
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-BUILD = os.environ.get("QW_BUILD_DIR", os.path.join(ROOT, "build", "win32"))
+BUILD = os.environ.get("QW_BUILD_DIR") or os.path.join(ROOT, "build", "win32")
 TOOLS = os.path.join(BUILD, "e2e")
 PREFIX = os.environ.get("WINEPREFIX", "")
 TITLE = "青梧鼠标连点器v0.2"
-INI_NAME = "配置文件.ini"
-HELP_FILES = ("使用帮助.txt", "常见问题.txt")
-SCREENSHOTS = os.path.join(BUILD, "screenshots")
-
-WM_COMMAND = 0x0111
-WM_SYSCOMMAND = 0x0112
-SC_CLOSE = 0xF060
-BM_CLICK = 0x00F5
-WM_USER = 0x0400
-WM_TRAYICON = WM_USER
-IDOK = 1
+WM_COMMAND, WM_SYSCOMMAND, WM_SETTEXT, CB_SETCURSEL, WM_TRAYICON = 0x111, 0x112, 0xC, 0x14E, 0x400
+DEVNULL = subprocess.DEVNULL
 
 
-def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
-    """Polls predicate until it returns a true value, which is returned."""
+def wait(predicate, timeout=30.0, what="a condition"):
     deadline = time.monotonic() + timeout
     while True:
         value = predicate()
-        if value:
+        if value or time.monotonic() > deadline:
+            if not value:
+                raise AssertionError("timed out after %.0f s waiting for %s" % (timeout, what))
             return value
-        if time.monotonic() >= deadline:
-            raise AssertionError("timed out after %.1f s waiting for %s" % (timeout, what))
-        time.sleep(interval)
+        time.sleep(0.05)
 
 
-def to_windows_path(unix_path):
-    """The Windows path of a file inside the prefix's drive C."""
-    drive_c = os.path.join(PREFIX, "drive_c")
-    rel = os.path.relpath(os.path.abspath(unix_path), drive_c)
-    if rel.startswith(".."):
-        return "Z:" + os.path.abspath(unix_path).replace("/", "\\")
-    return "C:\\" + rel.replace("/", "\\")
+def winpath(path):
+    rel = os.path.relpath(os.path.abspath(path), os.path.join(PREFIX, "drive_c"))
+    return ("Z:" + os.path.abspath(path) if rel.startswith("..") else "C:\\" + rel).replace("/", "\\")
 
 
-def wine(args, timeout=60, check=False):
-    result = subprocess.run(["wine"] + list(args), stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                            timeout=timeout)
-    if check and result.returncode != 0:
-        raise AssertionError("wine %s failed (%d): %s" % (args, result.returncode, result.stderr[-2000:]))
-    return result
+def wine(*args, timeout=60):
+    return subprocess.run(["wine"] + [str(a) for a in args], stdout=subprocess.PIPE, stderr=DEVNULL, timeout=timeout)
 
 
 def driver(*args, timeout=60):
-    """Runs qw_driver.exe; returns (exit code, JSON of its last output line or None)."""
-    result = wine([os.path.join(TOOLS, "qw_driver.exe")] + [str(a) for a in args], timeout=timeout)
-    lines = result.stdout.decode("utf-8", "replace").strip().splitlines()
-    data = None
-    if lines:
-        try:
-            data = json.loads(lines[-1])
-        except ValueError:
-            data = None
-    return result.returncode, data
+    """(exit code, output line) of qw_driver.exe."""
+    result = wine(os.path.join(TOOLS, "qw_driver.exe"), *args, timeout=timeout)
+    return result.returncode, result.stdout.decode("utf-8", "replace").strip()
 
 
-def find_window(caption, timeout=15.0, class_name=None):
-    """The handle of a top-level window with this caption, or 0 after the time-out."""
-    args = ["find", caption, int(timeout * 1000)]
-    if class_name:
-        args.append(class_name)
-    _, data = driver(*args, timeout=timeout + 30)
-    return (data or {}).get("hwnd", 0)
+def find(caption, timeout=30.0, cls="#32770"):
+    """A shown top-level window's handle, or 0."""
+    code, out = driver("find", caption, int(timeout * 1000), *([cls] if cls else []), timeout=timeout + 60)
+    return int(out.split()[0]) if code == 0 else 0
 
 
-def probe(hwnd):
-    """The window as the probe sees it from inside its own process."""
-    out = os.path.join(PREFIX, "drive_c", "qw_probe_%s.json" % uuid.uuid4().hex)
-    code, _ = driver("probe", hwnd, to_windows_path(out))
-    if code != 0 or not os.path.exists(out):
-        raise AssertionError("probe of window %s failed (%s)" % (hwnd, code))
-    with open(out, encoding="utf-8") as f:
-        data = json.load(f)
-    os.remove(out)
-    return data
+def probe(hwnd, timeout=45.0):
+    """The window as seen from inside its process. The program's window thread may stay
+    busy for seconds after it starts, and a probe that is not answered in time is tried again."""
+    out = os.path.join(PREFIX, "drive_c", "probe-%s.json" % uuid.uuid4().hex)
+
+    def attempt():
+        if driver("probe", hwnd, winpath(out))[0] == 0:
+            with open(out, encoding="utf-8") as f:
+                data = json.load(f)
+            os.remove(out)
+            return data
+    return wait(attempt, timeout, "window %s to answer the probe" % hwnd)
 
 
 def send(hwnd, message, wparam=0, lparam=0):
-    code, data = driver("send", hwnd, message, wparam, lparam)
-    return (data or {}).get("result") if code == 0 else None
+    """The result, or None; a str lparam is sent as a pointer to that text."""
+    code, out = driver("send", hwnd, message, wparam, "=" + lparam if isinstance(lparam, str) else lparam)
+    return int(out) if code == 0 else None
 
 
 def post(hwnd, message, wparam=0, lparam=0):
     return driver("post", hwnd, message, wparam, lparam)[0] == 0
 
 
-def xdotool(*args):
-    subprocess.run(["xdotool"] + [str(a) for a in args], check=True, timeout=30,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+def xdo(*args):
+    subprocess.run(["xdotool"] + [str(a) for a in args], check=True, timeout=60, stdout=DEVNULL, stderr=DEVNULL)
 
 
-def focus_window(caption):
-    """Gives an X window with this title the keyboard focus (there is no window manager)."""
-    xdotool("search", "--sync", "--name", "^%s$" % caption, "windowfocus", "--sync")
+def key(*keys):
+    xdo("key", "--clearmodifiers", *keys)
 
 
-def press_key(key):
-    xdotool("key", "--clearmodifiers", key)
+def focus(caption):
+    """Keyboard focus to the X window of that title (there is no window manager)."""
+    xdo("search", "--sync", "--name", "^%s$" % caption, "windowfocus", "--sync")
 
 
-def screenshot(name, crop=None):
-    os.makedirs(SCREENSHOTS, exist_ok=True)
-    path = os.path.join(SCREENSHOTS, name + ".png")
-    args = ["import", "-window", "root"]
-    if crop:
-        args += ["-crop", "%dx%d+%d+%d" % crop]
-    subprocess.run(args + [path], check=True, timeout=60)
-    return path
+def click_at(rect):
+    """A real left click in the middle of a screen rectangle [x, y, w, h]."""
+    xdo("mousemove", rect[0] + rect[2] // 2, rect[1] + rect[3] // 2, "click", 1)
 
 
-class MessageBox:
-    """A message box found by caption: what it says and how it looks, and a way to answer it."""
-
-    def __init__(self, hwnd):
-        self.hwnd = hwnd
-        self.info = probe(hwnd)
-        self.caption = self.info["caption"]
-        texts = [c["text"] for c in self.info["controls"] if c["id"] == 0xFFFF]
-        self.text = texts[0] if texts else ""
-        self.icon = self.info["icon"]
-        self.topmost = bool(self.info["exStyle"] & 0x8)
-        self.owner = self.info["owner"]
-
-    def answer(self):
-        post(self.hwnd, WM_COMMAND, IDOK, 0)
+def screenshot(name, rect):
+    os.makedirs(os.path.join(BUILD, "screenshots"), exist_ok=True)
+    path = os.path.join(BUILD, "screenshots", name + ".png")
+    crop = "%dx%d+%d+%d" % (rect[2] + 20, rect[3] + 20, max(rect[0] - 10, 0), max(rect[1] - 10, 0))
+    subprocess.run(["import", "-window", "root", "-crop", crop, path], check=True, timeout=60)
 
 
-def wait_message_box(caption, timeout=15.0):
-    hwnd = find_window(caption, timeout, "#32770")
-    if not hwnd:
-        raise AssertionError("no message box '%s'" % caption)
-    return MessageBox(hwnd)
+def message_box(caption, timeout=30.0):
+    """Caption, text, icon and owner of a shown message box, which is then answered with OK."""
+    hwnd = find(caption, timeout)
+    assert hwnd, "no message box " + caption
+    d = probe(hwnd)
+    text = [c["text"] for c in d["controls"] if c["class"] == "Static" and c["text"]]
+    post(hwnd, WM_COMMAND, 1, 0)
+    wait(lambda: not find(caption, 0.2), 20, "the box to close")
+    return {"caption": d["caption"], "text": text[0] if text else "", "icon": d["icon"], "owner": d["owner"]}
 
 
 class App:
-    """One copy of the program in a folder of its own inside the prefix."""
+    """One copy of the program in a folder of its own, with its help files beside it."""
 
-    def __init__(self, name=None, ini=None, folder=None, exe_name="QwClicker.exe"):
-        self.folder = folder or os.path.join(PREFIX, "drive_c", "qwtests", name or uuid.uuid4().hex[:8])
-        os.makedirs(self.folder, exist_ok=True)
-        self.exe = os.path.join(self.folder, exe_name)
+    def __init__(self, name, ini=None, exe="QwClicker.exe"):
+        self.folder = os.path.join(PREFIX, "drive_c", "qw", name)
+        shutil.rmtree(self.folder, ignore_errors=True)
+        os.makedirs(self.folder)
+        self.exe = os.path.join(self.folder, exe)
         shutil.copy(os.path.join(BUILD, "QwClicker.exe"), self.exe)
-        for help_file in HELP_FILES:
-            shutil.copy(os.path.join(BUILD, help_file), self.folder)
+        for text in ("使用帮助.txt", "常见问题.txt"):
+            shutil.copy(os.path.join(BUILD, text), self.folder)
+        self.ini = os.path.join(self.folder, "配置文件.ini")
         if ini is not None:
-            with open(self.ini_path, "w", encoding="ascii", newline="\r\n") as f:
+            with open(self.ini, "w", newline="\r\n") as f:
                 f.write(ini)
-        self.process = None
-        self.hwnd = 0
+        self.process, self.hwnd = None, 0
 
-    @property
-    def ini_path(self):
-        return os.path.join(self.folder, INI_NAME)
-
-    def read_ini(self):
-        with open(self.ini_path, "rb") as f:
-            return f.read().decode("ascii")
-
-    def start(self, wait_dialog=True, env=None, wrapper=None):
-        """wrapper: a command prefix that runs wine, e.g. to give it a namespace of its own."""
-        process_env = dict(os.environ)
-        if env:
-            process_env.update(env)
-        self.process = subprocess.Popen(list(wrapper or []) + ["wine", to_windows_path(self.exe)], cwd=self.folder,
-                                        env=process_env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    def start(self, wait_dialog=True, wrapper=()):
+        """wrapper: a command prefix for wine (another name resolver, say)."""
+        self.process = subprocess.Popen(list(wrapper) + ["wine", winpath(self.exe)], cwd=self.folder,
+                                        stdout=DEVNULL, stderr=DEVNULL)
         if wait_dialog:
             self.wait_dialog()
         return self
 
-    def wait_dialog(self, timeout=20.0):
-        self.hwnd = find_window(TITLE, timeout, "#32770")
-        if not self.hwnd:
-            raise AssertionError("the main dialog did not appear")
-        return self.hwnd
+    def wait_dialog(self):
+        self.hwnd = find(TITLE, 40)
+        assert self.hwnd, "the main dialog did not appear"
+        return self
 
     def probe(self):
         return probe(self.hwnd)
 
-    def command(self, command_id):
-        return post(self.hwnd, WM_COMMAND, command_id, 0)
+    def controls(self):
+        return {c["id"]: c for c in self.probe()["controls"]}
 
-    def wait_exit(self, timeout=15.0):
+    def command(self, command_id):
+        post(self.hwnd, WM_COMMAND, command_id, 0)
+
+    def enter(self, start=None, end=None, left=None, right=None, left_interval=None, right_interval=None):
+        """Sets the main dialog's controls as a user leaves them; None leaves one as it is."""
+        hwnds = {i: c["hwnd"] for i, c in self.controls().items()}
+        for control, value in zip(range(1001, 1007), (start, end, left, right, left_interval, right_interval)):
+            if value is not None:
+                send(hwnds[control], *((WM_SETTEXT, 0, value) if control > 1004 else (CB_SETCURSEL, value)))
+
+    def read_ini(self):
+        with open(self.ini, newline="") as f:
+            return f.read()
+
+    def wait_exit(self, timeout=30.0):
         return self.process.wait(timeout=timeout)
 
-    def running(self):
-        return self.process is not None and self.process.poll() is None
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.command(2)
+            try:
+                self.process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        subprocess.run(["pkill", "-f", "qw/%s/" % os.path.basename(self.folder)], check=False)
+
+
+def ini_text(start=8, end=10, left=1, right=0, left_interval=1000, right_interval=1000, extra=""):
+    return ("[Config]\nStartKey=%d\nEndKey=%d\nLeftKey=%d\nRightKey=%d\nLeftInterval=%d\nRightInterval=%d\n%s"
+            % (start, end, left, right, left_interval, right_interval, extra))
+
+
+def hold_key(index):
+    """A process of its own holding F1 + index as its hot-key, or None when the key is taken."""
+    process = subprocess.Popen(["wine", os.path.join(TOOLS, "qw_driver.exe"), "hold", 0x70 + index, 600],
+                               stdout=subprocess.PIPE, stderr=DEVNULL)
+    if select.select([process.stdout], [], [], 30)[0] and process.stdout.readline().strip() == b"held":
+        return process
+    process.kill()
+    process.wait()
+
+
+def key_free(index):
+    process = hold_key(index)
+    if process:
+        process.kill()
+        process.wait()
+    return process is not None
+
+
+def now_us():
+    """The click target's clock (Wine's performance counter)."""
+    return int(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1e6)
+
+
+class Target:
+    """qw_click_target.exe over the whole screen, under the cursor: every button event it receives."""
+
+    def __init__(self):
+        self.log = os.path.join(PREFIX, "drive_c", "clicks-%s.log" % uuid.uuid4().hex)
+        self.process = subprocess.Popen(["wine", os.path.join(TOOLS, "qw_click_target.exe"), winpath(self.log)],
+                                        stdout=DEVNULL, stderr=DEVNULL)
+        wait(lambda: os.path.exists(self.log), 30, "the click target")
+        xdo("mousemove", 50, 700)
+
+    def events(self, since=0):
+        with open(self.log) as f:
+            lines = [line.split() for line in f]
+        return [(int(t), e) for t, e, _ in lines if e != "ready" and int(t) >= since]
+
+    def wait_count(self, count, since=0, kinds="LDRD"):
+        return wait(lambda: len([1 for _, e in self.events(since) if e in kinds]) >= count, 30, "%d clicks" % count)
+
+    def quiet(self, since=0):
+        """The events once none has come for 0.6 s: the clicking has ended."""
+        seen = {"events": None, "at": 0.0}
+
+        def settled():
+            events = self.events(since)
+            if events != seen["events"]:
+                seen.update(events=events, at=time.monotonic())
+            return time.monotonic() - seen["at"] >= 0.6
+        wait(settled, 60, "the clicks to stop")
+        return seen["events"]
 
     def stop(self):
-        """Ends the program however it is; a test's clean-up."""
-        if self.running():
-            if self.hwnd:
-                post(self.hwnd, WM_COMMAND, 2, 0)
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.send_signal(signal.SIGKILL)
-                self.process.wait(timeout=10)
-        # Any Windows process still holding this copy's hot-keys or windows.
-        subprocess.run(["pkill", "-f", os.path.basename(self.folder) + ".*QwClicker"], check=False)
+        self.process.kill()
+        self.process.wait()
 
 
-def kill_wine_process(name):
-    subprocess.run(["pkill", "-f", name], check=False)
+def pairs(events, button):
+    """One button's (press, release) times; fails unless its presses and releases alternate and end released."""
+    out, down = [], None
+    for t, e in events:
+        if e[0] == button:
+            assert (e[1] == "D") == (down is None), "%s out of turn at %d: two streams, or a lost release" % (e, t)
+            out, down = (out, t) if down is None else (out + [(down, t)], None)
+    assert down is None, "%s left pressed" % button
+    return out
 
 
-class OpenLog:
-    """What the shell opened through qw_open_logger.exe, in launch order."""
+def open_log(*keys):
+    """Makes qw_click_target.exe the shell's handler of each registry class key given
+    ("http", "txtfile", ...): what the shell is asked to open is logged, not shown."""
+    log = os.path.join(PREFIX, "drive_c", "opened-%s.txt" % uuid.uuid4().hex)
+    command = '"%s" log "%s" "%%1"' % (winpath(os.path.join(TOOLS, "qw_click_target.exe")), winpath(log))
+    for k in keys:
+        wine("reg", "add", "HKCR\\%s\\shell\\open\\command" % k, "/ve", "/d", command, "/f")
 
-    def __init__(self, path):
-        self.path = path
-
-    def opened(self):
-        """The addresses opened so far (each launch's arguments, tab-joined)."""
-        try:
-            with open(self.path, encoding="utf-8") as f:
-                lines = [line.rstrip("\n") for line in f if line.strip()]
-        except FileNotFoundError:
-            return []
-        launches = []
-        for line in lines:
-            stamp, _, arguments = line.partition("\t")
-            launches.append((int(stamp), arguments))
-        # Each launch writes when it runs; its creation time says when it was started.
-        return [arguments for _, arguments in sorted(launches, key=lambda launch: launch[0])]
-
-    def wait_count(self, count, timeout=15.0):
-        return wait_until(lambda: len(self.opened()) >= count and self.opened(), timeout,
-                          what="%d address(es) opened" % count)
-
-    def clear(self):
-        if os.path.exists(self.path):
-            os.remove(self.path)
+    def opened(count=None):
+        """What was opened, in launch order; with count, waits until that many were."""
+        def read():
+            if not os.path.exists(log):
+                return []
+            with open(log, encoding="utf-8") as f:
+                return [line.split("\t", 1)[1].rstrip("\n") for line in sorted(f, key=lambda s: int(s.split("\t")[0]))]
+        return wait(lambda: len(read()) >= count and read(), 30, "%d opened" % count) if count else read()
+    return opened
 
 
-def install_open_logger(log_name="qw_opened.txt"):
-    """Registers qw_open_logger.exe in the prefix as the http and https handler, so
-    what the shell opens is logged instead of shown; returns the log."""
-    folder = os.path.join(PREFIX, "drive_c", "qw_open_logger")
-    os.makedirs(folder, exist_ok=True)
-    exe = os.path.join(folder, "qw_open_logger.exe")
-    shutil.copy(os.path.join(TOOLS, "qw_open_logger.exe"), exe)
-    log = OpenLog(os.path.join(folder, log_name))
-    log.clear()
-    command = '"%s" "%s" "%%1"' % (to_windows_path(exe), to_windows_path(log.path))
-    for scheme in ("http", "https"):
-        wine(["reg", "add", "HKCR\\%s\\shell\\open\\command" % scheme, "/ve", "/d", command, "/f"], check=True)
-    return log
+class Server:
+    """The content server on 127.0.0.1:80, where the tests' namespace puts the content host.
+    routes: path -> (status, body), or None to hold the connection without an answer.
+    requests: [(path, headers, closed)], closed being set once the client let go."""
+
+    def __init__(self):
+        self.routes, self.requests, outer = {}, [], self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                closed = threading.Event()
+                outer.requests.append((self.path, dict(self.headers), closed))
+                route = outer.routes.get(self.path, (404, b""))
+                if route:
+                    self.send_response(route[0])
+                    self.send_header("Content-Length", str(len(route[1])))
+                    self.end_headers()
+                    self.wfile.write(route[1])
+                    self.wfile.flush()
+                try:
+                    while select.select([self.connection], [], [], 60)[0] and self.connection.recv(4096):
+                        pass
+                except OSError:
+                    pass
+                closed.set()
+
+            def log_message(self, *args):
+                pass
+        socketserver.ThreadingTCPServer.allow_reuse_address = True
+        self.httpd = socketserver.ThreadingTCPServer(("127.0.0.1", 80), Handler)
+        self.httpd.daemon_threads = True
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def requested(self, path):
+        return [r for r in self.requests if r[0] == path]
+
+    def stop(self):
+        self.httpd.shutdown()
+        self.httpd.server_close()
+
+
+def slow_name_server(address, ip, delay):
+    """A name server on address:53 that answers every address question with ip after delay
+    seconds; returns the times of its answers, as they happen."""
+    sock, answers = socket.socket(socket.AF_INET, socket.SOCK_DGRAM), []
+    sock.bind((address, 53))
+
+    def answer(packet, client):
+        time.sleep(delay)
+        end = packet.index(b"\0", 12) + 5
+        record = b"\xc0\x0c" + struct.pack(">HHIH", 1, 1, 60, 4) + socket.inet_aton(ip) if packet[end - 3] == 1 else b""
+        sock.sendto(packet[:2] + struct.pack(">5H", 0x8180, 1, len(record) > 0, 0, 0) + packet[12:end] + record, client)
+        answers.append(time.monotonic())
+
+    def serve():
+        while True:
+            packet, client = sock.recvfrom(512)
+            threading.Thread(target=answer, args=(packet, client), daemon=True).start()
+    threading.Thread(target=serve, daemon=True).start()
+    return answers
+
+
+def resolver(hosts, nameserver):
+    """A command prefix that gives wine a mount namespace with these /etc/hosts and resolver."""
+    folder = os.path.join(BUILD, "resolver-" + uuid.uuid4().hex[:8])
+    os.makedirs(folder)
+    for name, text in (("hosts", hosts), ("resolv.conf", "nameserver %s\noptions timeout:15 attempts:1\n" % nameserver)):
+        with open(os.path.join(folder, name), "w") as f:
+            f.write(text)
+    script = 'mount --bind "$0/hosts" /etc/hosts && mount --bind "$0/resolv.conf" /etc/resolv.conf && exec "$@"'
+    return ["unshare", "--mount", "--propagation", "private", "sh", "-c", script, folder]

@@ -1,36 +1,18 @@
-"""Runs every end-to-end test module (test_*.py) and writes the counts for the summary.
-
-    python3 tests/e2e/run.py [pattern] [--results FILE]
-"""
+"""Runs the end-to-end tests (test_*.py, or a pattern) and writes their counts for the summary.
+    python3 tests/e2e/run.py [pattern] [results.json]"""
 
 import json
 import os
 import sys
 import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-
-
-def main():
-    args = sys.argv[1:]
-    results_file = None
-    if "--results" in args:
-        i = args.index("--results")
-        results_file = args[i + 1]
-        del args[i:i + 2]
-    pattern = args[0] if args else "test_*.py"
-    suite = unittest.defaultTestLoader.discover(HERE, pattern=pattern, top_level_dir=HERE)
-    result = unittest.TextTestRunner(verbosity=2).run(suite)
-    failed = len(result.failures) + len(result.errors)
-    skipped = len(result.skipped)
-    passed = result.testsRun - failed - skipped
-    if results_file:
-        with open(results_file, "w") as f:
-            json.dump({"passed": passed, "failed": failed, "skipped": skipped}, f)
-    print("end-to-end: %d passed, %d failed" % (passed, failed))
-    return 0 if failed == 0 else 1
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+here = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, here)
+suite = unittest.defaultTestLoader.discover(here, pattern=sys.argv[1] if len(sys.argv) > 1 else "test_*.py")
+result = unittest.TextTestRunner(verbosity=2).run(suite)
+failed = len(result.failures) + len(result.errors)
+counts = {"passed": result.testsRun - failed - len(result.skipped), "failed": failed, "skipped": len(result.skipped)}
+if len(sys.argv) > 2:
+    with open(sys.argv[2], "w") as f:
+        json.dump(counts, f)
+sys.exit(1 if failed else 0)

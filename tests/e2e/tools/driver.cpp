@@ -1,0 +1,204 @@
+// The end-to-end tests' hands inside Wine. Prints at most one line, UTF-8.
+//   qw_driver find <caption> <ms> [class]  -> "<hwnd> <pid>" of a shown top-level window
+//   qw_driver probe <hwnd> <file>          -> runs qw_probe.dll inside the window's process
+//   qw_driver send|post <hwnd> <message or registered name> <wParam> <lParam>
+//   qw_driver hold <vk> <seconds>          -> "held" once the hot-key is ours; keeps it
+//   qw_driver link <lnk>                   -> target <tab> working directory
+//   qw_driver folder <csidl>               -> a shell folder's path
+//   qw_driver untray <hwnd> <id>           -> drops a tray icon, as a restarting shell does
+//   qw_driver log <file> <what>...         -> appends a line: stands in for the browser and editor
+// Built again as qw_click_target.exe <file>: a window over the whole screen that logs
+// "<microseconds> <LD|LU|RD|RU|ready> <message time>" for every button event.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+long Number(const wchar_t* text) { return static_cast<long>(wcstoul(text, nullptr, 0)); }
+HWND Window(const wchar_t* text) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(Number(text))); }
+
+void Print(const std::wstring& line) {
+  char out[4096];
+  const int n = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, out, sizeof(out), nullptr, nullptr);
+  if (n > 0) std::printf("%s\n", out);
+}
+
+bool Append(const wchar_t* file, const std::wstring& line) {
+  char out[4096];
+  const int n = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, out, sizeof(out), nullptr, nullptr) - 1;
+  // One write at the end per line, so that lines of racing processes land whole.
+  HANDLE h = CreateFileW(file, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                         FILE_FLAG_WRITE_THROUGH, nullptr);
+  DWORD written = 0;
+  const bool ok = h != INVALID_HANDLE_VALUE && n > 0 && WriteFile(h, out, n, &written, nullptr);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  return ok;
+}
+
+int Find(const wchar_t* caption, DWORD ms, const wchar_t* cls) {
+  for (const DWORD start = GetTickCount();; Sleep(20)) {
+    // A dialog exists hidden while it initialises: only a shown one counts.
+    HWND w = nullptr;
+    while ((w = FindWindowExW(nullptr, w, cls, caption)) != nullptr && !IsWindowVisible(w)) {
+    }
+    DWORD pid = 0;
+    if (w && GetWindowThreadProcessId(w, &pid))
+      return std::printf("%lu %lu\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(w)), pid), 0;
+    if (GetTickCount() - start >= ms) return 1;
+  }
+}
+
+// Loads qw_probe.dll into the window's process and runs ProbeWindow there, at the
+// same offset from the DLL's base as here: the bases of the two processes may differ.
+int Probe(HWND window, const wchar_t* file) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+  wchar_t dll[MAX_PATH];
+  GetModuleFileNameW(nullptr, dll, MAX_PATH);
+  wcscpy(wcsrchr(dll, L'\\') + 1, L"qw_probe.dll");
+  HMODULE local = LoadLibraryW(dll);
+  if (!process || !local) return 2;
+  const UINT_PTR offset = reinterpret_cast<UINT_PTR>(GetProcAddress(local, "ProbeWindow@4")) -
+                          reinterpret_cast<UINT_PTR>(local);
+  const std::wstring request = std::to_wstring(reinterpret_cast<UINT_PTR>(window)) + L" " + file;
+  const size_t dllChars = wcslen(dll) + 1;
+  auto* remote = static_cast<wchar_t*>(
+      VirtualAllocEx(process, nullptr, (dllChars + request.size() + 1) * 2, MEM_COMMIT, PAGE_READWRITE));
+  if (!remote) return 3;
+  WriteProcessMemory(process, remote, dll, dllChars * 2, nullptr);
+  WriteProcessMemory(process, remote + dllChars, request.c_str(), (request.size() + 1) * 2, nullptr);
+  // kernel32 lies at the same address in every process of the session.
+  auto run = [&](LPTHREAD_START_ROUTINE routine, void* argument) -> DWORD {
+    HANDLE thread = CreateRemoteThread(process, nullptr, 0, routine, argument, 0, nullptr);
+    DWORD result = 0;
+    if (thread && WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0) GetExitCodeThread(thread, &result);
+    if (thread) CloseHandle(thread);
+    return result;
+  };
+  const DWORD base = run(reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
+                             GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW"))),
+                         remote);
+  const DWORD result =
+      base ? run(reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<UINT_PTR>(base) + offset), remote + dllChars)
+           : 1;
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return result == 1 ? 0 : 4;
+}
+
+int Hold(UINT vk, DWORD seconds) {
+  if (!RegisterHotKey(nullptr, 1, 0, vk)) return 1;
+  std::printf("held\n");
+  std::fflush(stdout);
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < seconds * 1000;) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+  }
+  return 0;
+}
+
+int Link(const wchar_t* path) {
+  CoInitialize(nullptr);
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+  wchar_t target[MAX_PATH] = {}, directory[MAX_PATH] = {};
+  bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                       reinterpret_cast<void**>(&link))) &&
+            SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            SUCCEEDED(file->Load(path, STGM_READ)) && SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) &&
+            SUCCEEDED(link->GetWorkingDirectory(directory, MAX_PATH));
+  if (ok) Print(std::wstring(target) + L"\t" + directory);
+  if (file) file->Release();
+  if (link) link->Release();
+  return ok ? 0 : 1;
+}
+
+int Untray(HWND window, UINT id) {
+  NOTIFYICONDATAW data = {};
+  data.cbSize = sizeof(data);
+  data.hWnd = window;
+  data.uID = id;
+  return Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
+}
+
+// The process's creation time orders the lines of launches that race to the file.
+int Log(int argc, wchar_t** argv) {
+  FILETIME created, unused;
+  GetProcessTimes(GetCurrentProcess(), &created, &unused, &unused, &unused);
+  std::wstring line = std::to_wstring((ULONGLONG{created.dwHighDateTime} << 32) | created.dwLowDateTime);
+  for (int i = 3; i < argc; ++i) line += L"\t" + std::wstring(argv[i]);
+  return Append(argv[2], line + L"\n") ? 0 : 1;
+}
+
+const wchar_t* targetLog;
+
+LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  static const wchar_t* const names[] = {L"LD", L"LU", L"", L"RD", L"RU"};
+  if (message >= WM_LBUTTONDOWN && message <= WM_RBUTTONUP && message != WM_LBUTTONDBLCLK) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    Append(targetLog, std::to_wstring(now.QuadPart * 1000000 / frequency.QuadPart) + L" " +
+                          names[message - WM_LBUTTONDOWN] + L" " + std::to_wstring(GetMessageTime()) + L"\n");
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int Target(const wchar_t* log) {
+  targetLog = log;
+  WNDCLASSW c = {};
+  c.lpfnWndProc = TargetProc;
+  c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  c.lpszClassName = L"QwClickTarget";
+  RegisterClassW(&c);
+  if (!CreateWindowExW(0, c.lpszClassName, c.lpszClassName, WS_POPUP | WS_VISIBLE, 0, 0,
+                       GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr,
+                       nullptr) ||
+      !Append(log, L"0 ready 0\n"))
+    return 1;
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+#ifdef QW_CLICK_TARGET
+  constexpr bool clickTarget = true;
+#else
+  constexpr bool clickTarget = false;
+#endif
+  if (clickTarget && argc == 2) return Target(argv[1]);
+  const std::wstring command = argc > 1 ? argv[1] : L"";
+  if (command == L"find" && argc >= 4) return Find(argv[2], Number(argv[3]), argc > 4 ? argv[4] : nullptr);
+  if (command == L"probe" && argc == 4) return Probe(Window(argv[2]), argv[3]);
+  if ((command == L"send" || command == L"post") && argc == 6) {
+    const UINT message = iswdigit(argv[3][0]) ? Number(argv[3]) : RegisterWindowMessageW(argv[3]);
+    // "=text": a pointer to the text, which the system carries over for WM_SETTEXT.
+    const LPARAM lParam = argv[5][0] == L'=' ? reinterpret_cast<LPARAM>(argv[5] + 1) : Number(argv[5]);
+    if (command == L"post") return PostMessageW(Window(argv[2]), message, Number(argv[4]), lParam) ? 0 : 1;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(Window(argv[2]), message, Number(argv[4]), lParam, SMTO_NORMAL, 10000, &result))
+      return 1;
+    return std::printf("%lu\n", static_cast<unsigned long>(result)), 0;
+  }
+  if (command == L"hold" && argc == 4) return Hold(Number(argv[2]), Number(argv[3]));
+  if (command == L"link" && argc == 3) return Link(argv[2]);
+  if (command == L"folder" && argc == 3) {
+    wchar_t path[MAX_PATH];
+    if (!SHGetSpecialFolderPathW(nullptr, path, Number(argv[2]), FALSE)) return 1;
+    return Print(path), 0;
+  }
+  if (command == L"untray" && argc == 4) return Untray(Window(argv[2]), Number(argv[3]));
+  if (command == L"log" && argc >= 3) return Log(argc, argv);
+  return 64;
+}
