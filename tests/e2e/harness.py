@@ -22,6 +22,7 @@ BUILD = os.environ.get("QW_BUILD_DIR") or os.path.join(ROOT, "build", "win32")
 TOOLS = os.path.join(BUILD, "e2e")
 PREFIX = os.environ.get("WINEPREFIX", "")
 TITLE = "青梧鼠标连点器v0.2"
+CONTENT_HOST = "qw-content.test"  # 127.0.0.1 inside the tests' namespace (scripts/isolated.sh)
 WM_COMMAND, WM_SYSCOMMAND, WM_SETTEXT, CB_SETCURSEL, WM_TRAYICON = 0x111, 0x112, 0xC, 0x14E, 0x400
 DEVNULL = subprocess.DEVNULL
 
@@ -189,7 +190,7 @@ def ini_text(start=8, end=10, left=1, right=0, left_interval=1000, right_interva
 
 def hold_key(index):
     """A process of its own holding F1 + index as its hot-key, or None when the key is taken."""
-    process = subprocess.Popen(["wine", os.path.join(TOOLS, "qw_driver.exe"), "hold", 0x70 + index, 600],
+    process = subprocess.Popen(["wine", os.path.join(TOOLS, "qw_driver.exe"), "hold", str(0x70 + index), "600"],
                                stdout=subprocess.PIPE, stderr=DEVNULL)
     if select.select([process.stdout], [], [], 30)[0] and process.stdout.readline().strip() == b"held":
         return process

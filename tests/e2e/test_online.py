@@ -1,0 +1,163 @@
+"""The online extras as a user meets them: the pop-up that the content server's document adds
+and the addresses its entries open; the banner strip, chosen by a look-up of the server's name
+within a second and laid out for the desktop's look. Documents are in GBK, the ANSI code page
+of the tests' zh_CN locale."""
+
+import time
+import unittest
+
+import harness as h
+from test_dialog import WEBSITE
+
+BASE = ["操作(&C)", "帮助(&H)"]
+THEME = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager"
+NO_NAMES = h.resolver("127.0.0.1\tlocalhost\n", "127.0.0.1")  # nothing answers there: fails at once
+
+
+def document(title, *items, tail="</m>"):
+    return (("<m name='%s'>" % title if title else "<m>") + "".join("<item id='%s' name='%s' url='%s'/>" % i for i in items)
+            + tail).encode("gbk")
+
+
+def popups(app):
+    return [(p["text"], [(i["id"], i["text"]) for i in p["items"]]) for p in app.probe()["menu"]]
+
+
+def strip(app):
+    """The dialog, its controls by id, the fallback links and the browser windows."""
+    d = app.probe()
+    return (d, {c["id"]: c for c in d["controls"]}, [c for c in d["controls"] if c["id"] == 0 and c["class"] == "Static"],
+            [c["rect"] for c in d["controls"] if c["class"] == "Shell Embedding"])
+
+
+def wait_link(app):
+    """The strip once it shows the link over the browser shrunk to nothing."""
+    return h.wait(lambda: (lambda s: s[2] and s[3] and s[3][0][2:] == [0, 0] and s)(strip(app)), 30, "the link")
+
+
+class OnlineTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.server = h.Server()
+        cls.opened = staticmethod(h.open_log("http", "https"))
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.stop()
+        h.wine("reg", "add", THEME, "/v", "ThemeActive", "/d", "1", "/f")
+
+    def start(self, name, menu=(404, b""), bar=(404, b""), wrapper=()):
+        self.server.routes.update({"/menu.php": menu, "/bar.php": bar})
+        self.server.requests.clear()
+        app = h.App(name)
+        self.addCleanup(app.stop)
+        return app.start(wrapper=wrapper)
+
+    def test_the_document_adds_a_pop_up_whose_entries_open_only_web_addresses(self):
+        app = self.start("menu", menu=(200, b"<?xml version='1.0' encoding='GBK'?><!-- x -->" + document(
+            "推荐", (45001, "主页", "http://www.example.com/first"), (45002, "甲", "https://www.example.com/a"),
+            (45002, "乙", "HTTP://WWW.EXAMPLE.COM/b?x=1&amp;y=%E4%B8%8B"), (45099, "末", "http://www.example.com/last"),
+            (45100, "超出", "http://x/"), (45000, "不足", "http://x/"), ("abc", "零", "http://x/"),
+            (45003, "脚本", "javascript:alert(1)"), (45004, "参数", "http://x/&quot; --flag"),
+            (45005, "空格", "http://x/a b"), (45006, "程序", "C:\\windows\\notepad.exe"),
+            tail="<item id='45007' name='子' url='http://x/'/></m><m name='又'/>")))
+        before = len(self.opened())
+        self.assertEqual(h.wait(lambda: popups(app)[2:], 30, "the pop-up"), [("推荐(&A)", [
+            (45001, "主页"), (45002, "甲"), (45002, "乙"), (45099, "末"), (45100, "超出"), (45000, "不足"), (0, "零"),
+            (45003, "脚本"), (45004, "参数"), (45005, "空格"), (45006, "程序"), (45007, "子")])])
+        (path, headers, closed), = self.server.requested("/menu.php")
+        self.assertEqual((headers["User-Agent"], headers["Host"]), ("QW_ZururOvuvu", h.CONTENT_HOST))
+        self.assertTrue(closed.wait(30), "the download let go of the connection")
+        h.screenshot("online_menu", app.probe()["rect"])
+        h.focus(h.TITLE)
+        h.key("alt+a", "Return")  # the first entry, through the menu itself
+        self.assertEqual(self.opened(before + 1)[before:], ["http://www.example.com/first"])
+        for command in (45002, 45099, 45100, 45000, 0, 45003, 45004, 45005, 45006, 45001):  # the last one a marker
+            app.command(command)
+        self.assertEqual(self.opened(before + 5)[before + 1:], [
+            "https://www.example.com/a", "HTTP://WWW.EXAMPLE.COM/b?x=1&y=%E4%B8%8B", "http://www.example.com/last",
+            "http://www.example.com/first"])
+        self.assertEqual(len(self.server.requested("/menu.php")), 1, "asked once")
+
+    def test_failed_or_faulty_answers_show_what_was_read_and_nothing_else(self):
+        head = (45001, "主页", "http://x/")
+        # 15 bytes of root tag, then 50 an entry: 20 entries end inside the 1024 bytes read.
+        long = document("很长", *[(45001 + i, "条目%02d" % i, "http://x/%02d" % i) for i in range(40)])
+        cases = [((404, document("推荐", head)), []), ((500, document("推荐", head)), []), ((200, b""), []),
+                 ((200, bytes(b for b in range(1, 256) if b != 0x3C) * 8), []), ((200, document("空", tail="文字</m>")), []),
+                 ((200, document("推荐", head, tail="<item id='45002' na")), [("推荐(&A)", [(45001, "主页")])]),
+                 ((200, long), [("很长(&A)", [(45001 + i, "条目%02d" % i) for i in range(20)])]),
+                 ((200, document("推荐下载", head)), [("推荐(&A)", [(45001, "主页")])]),
+                 ((200, document(None, head)), [("(&A)", [(45001, "主页")])])]
+        for n, (answer, shown) in enumerate(cases):
+            with self.subTest(n):
+                app = self.start("answer", menu=answer)
+                self.assertTrue(h.wait(lambda: self.server.requested("/menu.php"), 30, "the request")[0][2].wait(30))
+                self.assertEqual(h.send(app.hwnd, 0), 0, "the dialog answers")
+                got = popups(app)
+                self.assertEqual([t for t, _ in got], BASE + [t for t, _ in shown])
+                for (_, entries), (_, want) in zip(got[2:], shown):
+                    self.assertEqual(entries[:len(want)], want)
+                    self.assertLessEqual(len(entries), len(want) + 1, "at most the entry the fault cut into")
+                self.assertFalse(app.probe()["style"] & 0x08000000, "no message box holds the dialog")
+                app.stop()
+
+    def test_a_server_that_never_answers_leaves_the_dialog_and_clicking_working(self):
+        target = h.Target()
+        self.addCleanup(target.stop)
+        app = self.start("hang", menu=None)
+        h.wait(lambda: self.server.requested("/menu.php"), 30, "the request")
+        since = h.now_us()
+        h.key("F9")
+        target.wait_count(2, since)
+        h.key("F11")
+        h.pairs(target.quiet(since), "L")
+        self.assertEqual(len(popups(app)), 2)
+        app.command(2)
+        self.assertEqual(app.wait_exit(), 0)
+
+    def test_the_strip_shows_the_page_or_the_link_in_both_looks(self):
+        for look, top in (("1", 0), ("0", 2)):
+            with self.subTest(look):
+                h.wine("reg", "add", THEME, "/v", "ThemeActive", "/d", look, "/f")
+                app = self.start("page", bar=None)  # held open: the page outcome
+                (path, headers, _), = h.wait(lambda: self.server.requested("/bar.php"), 30, "the page request")
+                self.assertEqual(headers["Host"], h.CONTENT_HOST)
+                d, c, links, browsers = strip(app)
+                width, height = c[1008]["rect"][2:]
+                self.assertEqual((links, browsers), ([], [[0, top, width, height]]))
+                self.assertEqual((c[1014]["visible"], c[1015]["rect"][1] == height), (look == "0", look == "1"))
+                app.stop()
+                app = self.start("link", wrapper=NO_NAMES)
+                d, c, links, browsers = wait_link(app)
+                self.assertEqual([(l["rect"], l["style"]) for l in links], [([0, top, width, height], 0x5000000D)])
+                self.assertEqual(self.server.requested("/bar.php"), [])
+                h.xdo("mousemove", 1, 1)
+                h.screenshot("banner_" + ("themed" if top == 0 else "classic"), d["rect"][:3] + [90])
+                app.stop()
+
+    def test_a_navigation_error_gives_way_to_the_link_which_opens_the_website_on_every_press(self):
+        app = self.start("error")  # the page answers 404, which the control reports as an error
+        d, c, links, browsers = wait_link(app)
+        x, y, w, hgt = links[0]["rect"]
+        h.focus(h.TITLE)
+        h.xdo("mousemove", d["client"][0] + x + 10, d["client"][1] + y + hgt // 2)
+        h.wait(lambda: app.probe()["hand"], 15, "the hand cursor over the link")
+        before = len(self.opened())
+        for n in (1, 2, 3):  # apart, so that no two make a double click
+            h.xdo("mousemove", d["client"][0] + x + 20 * n, d["client"][1] + y + hgt // 2, "click", 1)
+            self.assertEqual(self.opened(before + n)[before:], [WEBSITE] * n)
+
+    def test_a_slow_look_up_gives_the_link_by_the_watchdog_and_the_late_answer_is_ignored(self):
+        answers = h.slow_name_server("127.0.0.2", "127.0.0.1", 4.0)
+        app = self.start("slow", wrapper=h.resolver("127.0.0.1\tlocalhost\n", "127.0.0.2"))
+        wait_link(app)
+        self.assertEqual(answers, [], "the link came before any answer")
+        h.wait(lambda: answers, 30, "the late answer")
+        time.sleep(3)  # an absence: what the late answer could start would have asked for the page by now
+        self.assertEqual(self.server.requested("/bar.php"), [])
+        self.assertEqual(len(wait_link(app)[2]), 1)
+
+
+if __name__ == "__main__":
+    unittest.main()
