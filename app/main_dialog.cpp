@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/commands.h"
+#include "app/dpi.h"
 #include "clicker/click_engine.h"
 #include "clicker/click_settings.h"
 #include "clicker/save_flow.h"
@@ -113,6 +114,22 @@ void InitControls(HWND dialog) {
   for (const ToolTipEntry& entry : ToolTips) AddToolTip(mainControls.*entry.control, entry.text);
 }
 
+INT_PTR OnDpiChanged(HWND dialog, WPARAM wParam, const RECT* suggested) {
+  // The system suggests a rectangle at the new scale that keeps the window where
+  // the user put it; taking it is what keeps the window from jumping between
+  // monitors or resizing itself again.
+  if (suggested) {
+    SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  bannerDpi = HIWORD(wParam);
+  // The dialog manager (per-monitor version 2) rescales the template's controls,
+  // the strip's placeholder among them, when this message is left to it; the strip
+  // follows the placeholder once that is done.
+  PostMessageW(dialog, WM_BANNER_LAYOUT, 0, 0);
+  return 0;
+}
+
 BOOL OnInitDialog(HWND dialog) {
   // Loaded once at the small size and kept for the whole run.
   HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
@@ -164,6 +181,11 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         bannerChosen = true;
         ShowFallbackLink(dialog);
       }
+      return 1;
+    case WM_DPICHANGED:
+      return OnDpiChanged(dialog, wParam, reinterpret_cast<const RECT*>(lParam));
+    case WM_BANNER_LAYOUT:
+      LayOutBanner(dialog);
       return 1;
     default:
       return 0;

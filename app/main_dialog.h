@@ -9,11 +9,14 @@ constexpr UINT WM_TRAYICON = WM_USER;          // the tray icon's mouse activity
 constexpr UINT WM_ONLINEMENU = WM_USER + 4;    // lParam: the downloaded menu text
 constexpr UINT WM_BANNER_WEB = WM_USER + 5;    // show the web banner page
 constexpr UINT WM_BANNER_LINK = WM_USER + 6;   // show the fallback link
+constexpr UINT WM_BANNER_LAYOUT = WM_USER + 7;  // lay the strip out again after a change of DPI
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL OnInitDialog(HWND dialog);
 void InitControls(HWND dialog);
 void AddToolTip(HWND control, const wchar_t* text);
+// WM_DPICHANGED: the window moved to a monitor of another scale, or the scale changed.
+INT_PTR OnDpiChanged(HWND dialog, WPARAM wParam, const RECT* suggested);
 
 // Handles of the nine controls, fetched once by InitControls.
 struct MainDialogControls {

@@ -10,6 +10,7 @@
 
 #include <new>
 
+#include "app/dpi.h"
 #include "app/main_dialog.h"
 #include "app/maker_config.h"
 #include "online/banner_layout.h"
@@ -24,6 +25,7 @@ int themeActiveValue = 0;
 QwWebBrowser* bannerBrowser = nullptr;
 WNDPROC previousLinkProc = nullptr;
 HWND fallbackLink = nullptr;
+UINT bannerDpi = 96;
 
 namespace {
 
@@ -107,24 +109,13 @@ void QwWebBrowser::OnNavigateError() { ShowFallbackLink(hostWindow); }
 
 void SetUpBanner(HWND dialog) {
   bannerPlaceholder = GetDlgItem(dialog, IDC_BANNER_PLACEHOLDER);
-  bannerRect = RECT{0, 0, 0, 0};
-  GetClientRect(bannerPlaceholder, &bannerRect);
-
+  bannerDpi = WindowDpi(dialog);
   osMajorVersion = ReadOsMajorVersion();
   themeActiveValue = ReadThemeActiveValue();
 
-  const BannerLook look = CurrentLook();
-  const RECT placeholder = bannerRect;
-  bannerRect = ToRect(BannerRectFor(look, placeholder.right, placeholder.bottom));
-  if (look == BannerLook::Themed) {
-    // The strip starts at the very top edge: the upper line goes, and the lower one
-    // moves up by the unit the placeholder sits lower, to lie right under the strip.
-    ShowWindow(GetDlgItem(dialog, IDC_LINE_TOP), SW_HIDE);
-    HWND lowerLine = GetDlgItem(dialog, IDC_LINE_BOTTOM);
-    RECT line = {0, 0, 0, 0};
-    GetClientRect(lowerLine, &line);
-    MoveWindow(lowerLine, 0, bannerRect.bottom, line.right, line.bottom, FALSE);
-  }
+  // The strip starts at the very top edge in the themed look: the upper line goes.
+  if (CurrentLook() == BannerLook::Themed) ShowWindow(GetDlgItem(dialog, IDC_LINE_TOP), SW_HIDE);
+  LayOutBanner(dialog);
 
   // Kept for the whole run; the control is created and placed before the probe
   // decides, so a page can show as soon as it is asked for.
@@ -137,6 +128,28 @@ void SetUpBanner(HWND dialog) {
   // Nobody waits for the watchdog: it reports with a message.
   HANDLE watchdog = CreateThread(nullptr, 0, BannerWatchdogThread, dialog, 0, nullptr);
   if (watchdog) CloseHandle(watchdog);
+}
+
+void LayOutBanner(HWND dialog) {
+  RECT placeholder = {0, 0, 0, 0};
+  GetClientRect(bannerPlaceholder, &placeholder);
+  const BannerLook look = CurrentLook();
+  bannerRect = ToRect(BannerRectFor(look, placeholder.right, placeholder.bottom, bannerDpi));
+
+  // The lower line lies right under the strip. At 100 % that is where the template
+  // puts it in the classic look; above, the strip's scaled offset and the line's
+  // rounded dialog units can differ by a pixel, which would cut the line.
+  HWND lowerLine = GetDlgItem(dialog, IDC_LINE_BOTTOM);
+  RECT line = {0, 0, 0, 0};
+  GetClientRect(lowerLine, &line);
+  MoveWindow(lowerLine, 0, bannerRect.bottom, line.right, line.bottom, FALSE);
+
+  if (fallbackLink && IsWindow(fallbackLink)) {
+    const BannerBox link = FallbackLinkPlacement(look, placeholder.right, placeholder.bottom, bannerDpi);
+    MoveWindow(fallbackLink, link.left, link.top, link.right, link.bottom, TRUE);
+  } else if (bannerBrowser) {
+    (void)bannerBrowser->SetPosition(bannerRect);
+  }
 }
 
 DWORD WINAPI BannerWatchdogThread(LPVOID dialog) {
@@ -181,7 +194,7 @@ void ShowWebBanner() {
 void ShowFallbackLink(HWND dialog) {
   RECT placeholder = {0, 0, 0, 0};
   GetClientRect(bannerPlaceholder, &placeholder);
-  const BannerBox link = FallbackLinkPlacement(CurrentLook(), placeholder.right, placeholder.bottom);
+  const BannerBox link = FallbackLinkPlacement(CurrentLook(), placeholder.right, placeholder.bottom, bannerDpi);
   bannerRect = RECT{link.left, link.top, link.right, link.bottom};
 
   // The control may report several errors for one page (frames, an error page of
@@ -227,16 +240,31 @@ LRESULT CALLBACK FallbackLinkProc(HWND window, UINT message, WPARAM wParam, LPAR
 // Every WM_DRAWITEM of the dialog is the link's: it is the only owner-drawn control.
 INT_PTR DrawBannerBitmap(const DRAWITEMSTRUCT* drawItem) {
   if (!drawItem) return TRUE;
+  const int width = drawItem->rcItem.right - drawItem->rcItem.left;
+  const int height = drawItem->rcItem.bottom - drawItem->rcItem.top;
+  const BannerPicture picture = PictureFor(width, height);
   // Loaded for each paint and deleted after it, so repeated paints leave nothing
   // behind.
   PaintResources paint;
   paint.memory = CreateCompatibleDC(drawItem->hDC);
   if (!paint.memory) return TRUE;
-  paint.bitmap = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_BANNER));
+  paint.bitmap = LoadBitmapW(GetModuleHandleW(nullptr),
+                             MAKEINTRESOURCEW(picture == BannerPicture::Original ? IDB_BANNER : IDB_BANNER_2X));
   if (!paint.bitmap) return TRUE;
   paint.previous = SelectObject(paint.memory, paint.bitmap);
-  // Unscaled, from the bitmap's top-left corner.
-  BitBlt(drawItem->hDC, 0, 0, drawItem->rcItem.right - drawItem->rcItem.left,
-         drawItem->rcItem.bottom - drawItem->rcItem.top, paint.memory, 0, 0, SRCCOPY);
+  if (picture == BannerPicture::Original) {
+    // Unscaled, from the bitmap's top-left corner.
+    BitBlt(drawItem->hDC, 0, 0, width, height, paint.memory, 0, 0, SRCCOPY);
+    return TRUE;
+  }
+  // HALFTONE averages the source pixels behind each target pixel, where the other
+  // modes drop rows and columns; it wants the brush origin set after it is chosen.
+  const int previousMode = SetStretchBltMode(drawItem->hDC, HALFTONE);
+  POINT previousOrigin = {0, 0};
+  SetBrushOrgEx(drawItem->hDC, 0, 0, &previousOrigin);
+  StretchBlt(drawItem->hDC, 0, 0, width, height, paint.memory, 0, 0, 2 * BannerBitmapWidth, 2 * BannerBitmapHeight,
+             SRCCOPY);
+  SetBrushOrgEx(drawItem->hDC, previousOrigin.x, previousOrigin.y, nullptr);
+  if (previousMode) SetStretchBltMode(drawItem->hDC, previousMode);
   return TRUE;
 }

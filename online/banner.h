@@ -31,10 +31,15 @@ extern int themeActiveValue;         // first four bytes of "ThemeActive", 0 whe
 extern QwWebBrowser* bannerBrowser;  // created once by SetUpBanner, never destroyed
 extern WNDPROC previousLinkProc;     // the link static's own procedure
 extern HWND fallbackLink;            // the link static, once shown
+extern UINT bannerDpi;               // the dialog's DPI the strip is laid out for
 
 // Places the strip for the desktop's look, creates and places the browser, and
 // starts the probe. Called once, while the main dialog initialises.
 void SetUpBanner(HWND dialog);
+
+// Lays the strip out again at bannerDpi over the placeholder's present size: the
+// lower etched line, the browser (unless the link has replaced it) and the link.
+void LayOutBanner(HWND dialog);
 
 // The probe: the watchdog starts the look-up and answers for it after 1000 ms.
 // Both report with a synchronous SendMessageW to the dialog.

@@ -10,13 +10,28 @@ BannerLook LookFor(int32_t osMajorVersion, int32_t themeActiveValue) noexcept {
   return (osMajorVersion > 5 && themeActiveValue > 48) ? BannerLook::Themed : BannerLook::Classic;
 }
 
-BannerBox BannerRectFor(BannerLook look, int32_t width, int32_t height) noexcept {
-  if (look == BannerLook::Themed) return {0, 0, width, height};
-  return {0, 2, width, height + 2};
+int32_t ScaleForDpi(int32_t pixelsAt96, uint32_t dpi) noexcept {
+  const int64_t product = static_cast<int64_t>(pixelsAt96) * dpi;
+  return static_cast<int32_t>(product >= 0 ? (product + 48) / 96 : -((-product + 48) / 96));
 }
 
-BannerBox FallbackLinkPlacement(BannerLook look, int32_t width, int32_t height) noexcept {
-  return {0, look == BannerLook::Themed ? 0 : 2, width, height};
+namespace {
+
+int32_t TopFor(BannerLook look, uint32_t dpi) noexcept { return look == BannerLook::Themed ? 0 : ScaleForDpi(2, dpi); }
+
+}  // namespace
+
+BannerBox BannerRectFor(BannerLook look, int32_t width, int32_t height, uint32_t dpi) noexcept {
+  const int32_t top = TopFor(look, dpi);
+  return {0, top, width, height + top};
+}
+
+BannerBox FallbackLinkPlacement(BannerLook look, int32_t width, int32_t height, uint32_t dpi) noexcept {
+  return {0, TopFor(look, dpi), width, height};
+}
+
+BannerPicture PictureFor(int32_t width, int32_t height) noexcept {
+  return (width <= BannerBitmapWidth && height <= BannerBitmapHeight) ? BannerPicture::Original : BannerPicture::Double;
 }
 
 bool IsWinsockVersion22(uint16_t grantedVersion) noexcept {

@@ -24,14 +24,27 @@ int32_t ThemeActiveFromBytes(const unsigned char* bytes) noexcept;
 // reads above 48 ('0').
 BannerLook LookFor(int32_t osMajorVersion, int32_t themeActiveValue) noexcept;
 
-// The strip itself, for a placeholder of width x height client pixels: at the top
-// edge when themed, 2 pixels down (under the upper etched line) when classic.
-BannerBox BannerRectFor(BannerLook look, int32_t width, int32_t height) noexcept;
+// A length of pixels at 100 % (96 DPI) at the window's DPI, rounded to the nearest
+// pixel, halves away from zero, as MulDiv rounds.
+int32_t ScaleForDpi(int32_t pixelsAt96, uint32_t dpi) noexcept;
+
+// The strip itself, for a placeholder of width x height client pixels (dialog
+// units, so already at the window's scale): at the top edge when themed, 2 pixels
+// at 100 % down (under the upper etched line) when classic.
+BannerBox BannerRectFor(BannerLook look, int32_t width, int32_t height, uint32_t dpi = 96) noexcept;
 
 // The fallback link's place and size (left, top, width, height packed as a box:
 // right and bottom hold the width and height, as CreateWindowExW takes them).
 // It covers exactly the pixels of BannerRectFor.
-BannerBox FallbackLinkPlacement(BannerLook look, int32_t width, int32_t height) noexcept;
+BannerBox FallbackLinkPlacement(BannerLook look, int32_t width, int32_t height, uint32_t dpi = 96) noexcept;
+
+// The link's picture: bitmap 107 (236 x 36) copied as it is while the link is no
+// larger, as at 100 %; on a larger link the double-size picture shrunk to fill it,
+// since an enlarged picture would blur and a copied one leave a band uncovered.
+enum class BannerPicture { Original, Double };
+constexpr int32_t BannerBitmapWidth = 236;
+constexpr int32_t BannerBitmapHeight = 36;
+BannerPicture PictureFor(int32_t width, int32_t height) noexcept;
 
 // Winsock grants the version it can; the probe trusts only 2.2 (low byte major).
 bool IsWinsockVersion22(uint16_t grantedVersion) noexcept;

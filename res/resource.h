@@ -7,6 +7,7 @@
 #define IDD_CONTACT 105
 #define IDI_APP 106
 #define IDB_BANNER 107
+#define IDB_BANNER_2X 207  // bitmap 107 drawn at twice the size, for scales above 100 %
 #define IDR_ACCELERATORS 108
 #define IDD_HELP_USAGE 109
 #define IDD_HELP_REQUIREMENTS 110

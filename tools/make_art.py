@@ -2,7 +2,7 @@
 """Draw the program's artwork: res/app.ico and res/banner.bmp.
 
 Usage:
-    python3 tools/make_art.py            # write res/app.ico and res/banner.bmp
+    python3 tools/make_art.py            # write res/app.ico, res/banner.bmp and res/banner_2x.bmp
     python3 tools/make_art.py --masks    # re-render the text masks (needs ImageMagick)
 
 Only the Python 3 standard library is needed to draw the art.  Every shape is
@@ -24,6 +24,11 @@ res/banner.bmp
     It stands in for the web banner at the top of the main window and opens
     the maker's website when clicked: a green/teal gradient, the mouse mark on
     the left, the words "访问青梧网站" / "获取更多好软件" and a "立即访问" pill.
+
+res/banner_2x.bmp
+    The same picture at 472x72, drawn (not enlarged) from the same scene with
+    the text masks rendered at twice their size (the *_2x masks).  The program
+    shrinks it to the strip when the screen is scaled above 100 %.
 
 Text masks (tools/art/*.pgm)
     No font rasteriser is used at draw time.  The Chinese text was rendered
@@ -60,6 +65,10 @@ MASKS = {
     "banner_sub": (11, "获取更多好软件"),
     "banner_button": (11, "立即访问"),
 }
+# The banner is also drawn at twice its size, for screens scaled above 100 %; its
+# text is rendered at twice the size too rather than enlarged.
+for _name, (_size, _text) in list(MASKS.items()):
+    MASKS[_name + "_2x"] = (_size * 2, _text)
 
 # --------------------------------------------------------------------------
 # Palette (sRGB, 0..255)
@@ -436,8 +445,11 @@ class BannerScene:
             p.over((255, 255, 255))
 
 
-def draw_banner():
-    w, h = BANNER_W, BANNER_H
+def draw_banner(k=1):
+    """The banner at k times its design size (k = 1 or 2): the same scene, the
+    text from the masks rendered at k times their size."""
+    w, h = BANNER_W * k, BANNER_H * k
+    suffix = "" if k == 1 else "_%dx" % k
     ss = 4
     offs = [(i + 0.5) / ss for i in range(ss)]
     bw, bh = read_pgm(os.path.join(ART_DIR, "banner_button.pgm"))[:2]
@@ -449,7 +461,7 @@ def draw_banner():
             ar = ag = ab = 0.0
             for oy in offs:
                 for ox in offs:
-                    x, y = px + ox, py + oy
+                    x, y = (px + ox) / k, (py + oy) / k
                     p = Painter(banner_background(x, y))
                     scene.paint(p, x, y)
                     ar += p.r
@@ -460,8 +472,8 @@ def draw_banner():
         img.append(row)
 
     def stamp(name, left, top, colour, opacity=1.0, shadow=0.0):
-        mw, mh, pix = read_pgm(os.path.join(ART_DIR, name + ".pgm"))
-        for layer in ((1, (0, 52, 46), shadow), (0, colour, opacity)):
+        mw, mh, pix = read_pgm(os.path.join(ART_DIR, name + suffix + ".pgm"))
+        for layer in ((k, (0, 52, 46), shadow), (0, colour, opacity)):
             off, col, op = layer
             if op <= 0.0:
                 continue
@@ -479,15 +491,18 @@ def draw_banner():
         return mw, mh
 
     # text block, left aligned after the mark
-    tw, th = read_pgm(os.path.join(ART_DIR, "banner_title.pgm"))[:2]
-    sw, sh = read_pgm(os.path.join(ART_DIR, "banner_sub.pgm"))[:2]
-    gap = 3
+    tw, th = read_pgm(os.path.join(ART_DIR, "banner_title" + suffix + ".pgm"))[:2]
+    sw, sh = read_pgm(os.path.join(ART_DIR, "banner_sub" + suffix + ".pgm"))[:2]
+    kbw, kbh = read_pgm(os.path.join(ART_DIR, "banner_button" + suffix + ".pgm"))[:2]
+    gap = 3 * k
     top = (h - (th + gap + sh)) // 2
-    stamp("banner_title", 42, top, (255, 255, 255), 1.0, 0.35)
-    stamp("banner_sub", 42, top + th + gap, (214, 250, 236), 1.0, 0.25)
+    stamp("banner_title", 42 * k, top, (255, 255, 255), 1.0, 0.35)
+    stamp("banner_sub", 42 * k, top + th + gap, (214, 250, 236), 1.0, 0.25)
     x0, y0, x1, y1 = scene.pill
-    stamp("banner_button", int(x0) + 9, int((y0 + y1 - bh) / 2.0 + 0.5),
-          (255, 255, 255), 1.0, 0.0)
+    # centred in the pill's text room (the pill is sized for the 1x text)
+    room = (x1 - x0 - 9 - 5 - 4 - 9) * k
+    stamp("banner_button", int((x0 + 9) * k + (room - kbw) / 2.0 + 0.5),
+          int(((y0 + y1) * k - kbh) / 2.0 + 0.5), (255, 255, 255), 1.0, 0.0)
 
     return [[tuple(to_byte(v) for v in px) for px in row] for row in img]
 
@@ -502,7 +517,9 @@ def main(argv):
     write_ico(os.path.join(RES_DIR, "app.ico"), draw_icon())
     write_bmp24(os.path.join(RES_DIR, "banner.bmp"), BANNER_W, BANNER_H,
                 draw_banner())
-    print("wrote res/app.ico and res/banner.bmp")
+    write_bmp24(os.path.join(RES_DIR, "banner_2x.bmp"), BANNER_W * 2,
+                BANNER_H * 2, draw_banner(2))
+    print("wrote res/app.ico, res/banner.bmp and res/banner_2x.bmp")
     return 0
 
 
