@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/commands.h"
+#include "clicker/advanced_flow.h"
 #include "clicker/click_engine.h"
 #include "clicker/click_settings.h"
 #include "clicker/save_flow.h"
@@ -123,6 +124,7 @@ BOOL OnInitDialog(HWND dialog) {
 
   LoadSettings();
   CheckSettingsAtStartup(dialog);
+  LoadAdvancedSettings(dialog);
   PrepareTrayIcon(dialog);
 
   DWORD connectionFlags = 0;

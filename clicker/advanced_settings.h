@@ -95,10 +95,13 @@ template <typename Read>
 uint32_t ReadAdvancedSettings(AdvancedValues& values, Read&& read) {
   uint32_t badKeys = 0;
   for (int key = 0; key < AdvancedKeyCount; ++key) {
-    wchar_t text[64] = {};
-    read(AdvancedKeyNames[key], text, sizeof text / sizeof text[0]);
-    text[63] = L'\0';
-    if (!ParseAdvancedKey(static_cast<AdvancedKey>(key), text, values)) badKeys |= 1u << key;
+    constexpr size_t capacity = 128;
+    wchar_t text[capacity] = {};
+    read(AdvancedKeyNames[key], text, capacity);
+    text[capacity - 1] = L'\0';
+    // A text that fills the buffer may have been cut short; no valid one comes near.
+    const bool full = text[capacity - 2] != L'\0';
+    if (full || !ParseAdvancedKey(static_cast<AdvancedKey>(key), text, values)) badKeys |= 1u << key;
   }
   return badKeys;
 }
