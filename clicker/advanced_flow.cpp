@@ -21,7 +21,7 @@ void LoadAdvancedSettings(HWND dialog) {
     if ((badKeys & (1u << key)) == 0) continue;
     text += L"\n";
     text += AdvancedKeyNames[key];
-    text += L"：应为";
+    text += L"：应为 ";
     text += AdvancedKeyAllowed[key];
   }
   text += L"\n\n请在“操作”菜单的“高级设置...”中重新设置。";

@@ -212,8 +212,8 @@ bool PointOnNoMonitor(const ButtonEngine& engine) {
 }
 
 void ReportPointsOnNoMonitor(const std::wstring& buttons) {
-  const std::wstring text = buttons + L"的固定位置不在任何显示器上，" + buttons +
-                            L"本次不连点。\n请在“操作”菜单的“高级设置...”中重新设置或拾取位置。";
+  const std::wstring text =
+      buttons + L"的固定位置不在任何显示器上，本次不连点。\n请在“高级设置...”中重新设置或拾取位置。";
   MessageBoxW(HotKeyWindow(), text.c_str(), L"固定位置错误", MB_OK | MB_ICONWARNING | MB_TOPMOST);
 }
 
