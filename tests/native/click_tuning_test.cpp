@@ -3,49 +3,35 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "clicker/click_cycle.h"
 #include "clicker/click_settings.h"
 
 namespace {
 
-struct Button {
+// One button and its platform. Time moves only in waits; a stop at stopMs ends the
+// pause it falls in. The random source gives the lowest and highest draws in turn.
+struct Rig final : ClickPlatform {
   std::atomic<bool> running{false};
-  std::atomic<int32_t> method{SingleClick};
-  std::atomic<int32_t> interval{1000};
+  std::atomic<int32_t> method{SingleClick}, interval{1000};
   ClickTuning tuning;
   ClickButton button{running, method, interval, &tuning};
-};
+  int64_t stop = INT64_MAX, now = 0;
+  uint32_t draws = 0;
+  std::string events;
 
-// Time moves only in waits; the stop comes at stopMs, ending the pause it falls in.
-class Fake final : public ClickPlatform {
- public:
-  Fake(Button& b, int64_t stopMs, std::vector<uint32_t> randoms) : b_(b), stop_(stopMs * 1000), randoms_(randoms) {}
   int64_t NowMicroseconds() noexcept override { return now; }
   bool WaitUntil(int64_t deadline, bool interruptible) noexcept override {
-    if (interruptible && deadline >= stop_) {
-      now = std::max(now, stop_);
-      b_.running = false;
-      return false;
-    }
-    now = std::max(now, deadline);
-    return true;
+    if (interruptible && deadline >= stop) running = false;
+    now = std::max(now, interruptible ? std::min(deadline, stop) : deadline);
+    return running;
   }
   void Press() noexcept override { events += "D" + std::to_string(now / 1000) + " "; }
   void Release() noexcept override { events += "U" + std::to_string(now / 1000) + " "; }
   void MoveCursor(int32_t x, int32_t y) noexcept override {
     events += std::to_string(x) + "," + std::to_string(y) + " ";
   }
-  uint32_t Random() noexcept override { return randoms_[next_++ % randoms_.size()]; }
-  int64_t now = 0;
-  std::string events;
-
- private:
-  Button& b_;
-  int64_t stop_;
-  std::vector<uint32_t> randoms_;
-  size_t next_ = 0;
+  uint32_t Random() noexcept override { return draws++ % 2 == 0 ? 0 : 0xFFFFFFFFu; }
 };
 
 struct TuningCase {
@@ -53,7 +39,7 @@ struct TuningCase {
   int32_t method, interval, hold, count, jitter;
   ClickPoint point;
   std::string events;  // "D<ms>" press, "U<ms>" release, "x,y" cursor put there
-  int64_t endMs;
+  int64_t endMs;       // a stop comes then, unless a count ends the clicks first
 };
 
 // clang-format off
@@ -73,50 +59,38 @@ const TuningCase kCases[] = {
 };
 // clang-format on
 
-TEST(ClickTuning, ShapesTheCycles) {
+TEST(ClickTuning, ShapesTheCyclesAndEveryStartCountsFromZero) {
   for (const TuningCase& c : kCases) {
-    Button b;
-    b.method = c.method;
-    b.interval = c.interval;
-    b.tuning.hold = c.hold;
-    b.tuning.count = c.count;
-    b.tuning.jitter = c.jitter;
-    b.tuning.point = PackPoint(c.point);
-    Fake fake(b, c.count > 0 ? 100000 : c.endMs, {0u, 0xFFFFFFFFu});
-    ASSERT_TRUE(BeginClicking(b.button));
-    RunClickThread(b.button, fake);
-    EXPECT_EQ(fake.events, c.events) << c.name;
-    EXPECT_EQ(fake.now, c.endMs * 1000) << c.name;
-    EXPECT_FALSE(IsClicking(b.button)) << c.name;
-  }
-}
-
-TEST(ClickTuning, EveryStartCountsFromZero) {
-  Button b;
-  b.tuning.count = 2;
-  for (int start = 0; start < 2; ++start) {
-    Fake fake(b, 100000, {0u});
-    ASSERT_TRUE(BeginClicking(b.button)) << "the spent thread has ended, so a start needs a new one";
-    RunClickThread(b.button, fake);
-    EXPECT_EQ(fake.events, "D0 U50 D1050 U1100 ");
+    Rig rig;
+    rig.method = c.method;
+    rig.interval = c.interval;
+    rig.tuning.hold = c.hold;
+    rig.tuning.count = c.count;
+    rig.tuning.jitter = c.jitter;
+    rig.tuning.point = PackPoint(c.point);
+    for (int start = 0; start < (c.count > 0 ? 2 : 1); ++start) {
+      rig.events.clear();
+      rig.now = 0;
+      if (c.count == 0) rig.stop = c.endMs * 1000;
+      ASSERT_TRUE(BeginClicking(rig.button)) << c.name << ": the earlier thread has ended";
+      RunClickThread(rig.button, rig);
+      EXPECT_EQ(rig.events, c.events) << c.name;
+      EXPECT_EQ(rig.now, c.endMs * 1000) << c.name;
+      EXPECT_FALSE(IsClicking(rig.button)) << c.name;
+    }
   }
 }
 
 TEST(JitteredPause, SpreadsOverTheWholeRangeWithTheIntervalAsItsMean) {
+  constexpr int64_t pause = 100000;
   for (const int32_t jitter : {0, 1, 20, 50}) {
-    const int64_t pause = 100000, spread = pause * jitter / 100;
+    const int64_t spread = pause * jitter / 100;
     EXPECT_EQ(JitteredPause(pause, jitter, 0), pause - spread) << jitter;
     EXPECT_EQ(JitteredPause(pause, jitter, 0xFFFFFFFFu), pause + spread) << jitter;
-    // Draws at the middles of equal slices of the random range stand for all of them.
-    const int draws = 4096;
-    const uint32_t slice = 0x100000000ull / draws;
+    // The middles of 4096 equal slices of the random range stand for all of it.
     int64_t sum = 0;
-    for (int i = 0; i < draws; ++i) {
-      const int64_t drawn = JitteredPause(pause, jitter, static_cast<uint32_t>(i) * slice + slice / 2);
-      EXPECT_TRUE(drawn >= pause - spread && drawn <= pause + spread) << jitter << ": " << drawn;
-      sum += drawn;
-    }
-    EXPECT_NEAR(static_cast<double>(sum) / draws, pause, 1.0) << jitter;
+    for (uint32_t i = 0; i < 4096; ++i) sum += JitteredPause(pause, jitter, (i << 20) + (1u << 19));
+    EXPECT_NEAR(sum / 4096.0, pause, 1.0) << jitter;
   }
 }
 
