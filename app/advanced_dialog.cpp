@@ -65,7 +65,10 @@ struct Pick {
 } pick;
 
 LRESULT CALLBACK PickMouseHook(int code, WPARAM message, LPARAM data) {
-  if (code == HC_ACTION && pick.dialog != nullptr) {
+  // Clicks that programs inject, this one's own click threads among them, are no
+  // answer from the user.
+  if (code == HC_ACTION && pick.dialog != nullptr &&
+      (reinterpret_cast<const MSLLHOOKSTRUCT*>(data)->flags & LLMHF_INJECTED) == 0) {
     // The click is the user's answer, not meant for the window under it: both its
     // press and its release are kept from it. The position is the cursor's, in the
     // coordinates that putting the cursor there later uses.
