@@ -140,7 +140,7 @@ bool IsBlank(const std::wstring& text) { return text.find_first_not_of(L" \t\x30
 // Names the field and what it may hold, and puts the focus on it.
 bool Refuse(HWND dialog, int id, const std::wstring& field, const wchar_t* allowed) {
   const std::wstring text = L"“" + field + L"”的值不正确。\n允许的值：" + allowed + L"。";
-  MessageBoxW(dialog, text.c_str(), L"配置错误", MB_OK | MB_ICONWARNING | MB_TOPMOST);
+  MessageBoxW(dialog, text.c_str(), L"高级设置错误", MB_OK | MB_ICONWARNING | MB_TOPMOST);
   HWND control = GetDlgItem(dialog, id);
   SetFocus(control);
   SendMessageW(control, EM_SETSEL, 0, -1);

@@ -25,7 +25,7 @@ void LoadAdvancedSettings(HWND dialog) {
     text += AdvancedKeyAllowed[key];
   }
   text += L"\n\n请在“操作”菜单的“高级设置...”中重新设置。";
-  MessageBoxW(dialog, text.c_str(), L"配置错误", MB_OK | MB_ICONWARNING | MB_TOPMOST);
+  MessageBoxW(dialog, text.c_str(), L"高级设置错误", MB_OK | MB_ICONWARNING | MB_TOPMOST);
 }
 
 bool SaveAdvancedSettings(const AdvancedValues& values) {
