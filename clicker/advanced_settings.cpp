@@ -52,11 +52,33 @@ bool ParsePoint(const wchar_t* text, ClickPoint& out) noexcept {
   return true;
 }
 
+// The keys come in left-right pairs, left first.
 ButtonTuning& ButtonOf(AdvancedKey key, AdvancedValues& values) noexcept {
   return key % 2 == 0 ? values.left : values.right;
 }
 const ButtonTuning& ButtonOf(AdvancedKey key, const AdvancedValues& values) noexcept {
   return key % 2 == 0 ? values.left : values.right;
+}
+
+bool IsPointKey(AdvancedKey key) noexcept { return key == LeftPointKey || key == RightPointKey; }
+
+// The whole-number keys of a button.
+struct NumberRule {
+  int32_t ButtonTuning::*field;
+  int32_t min;
+  int32_t max;
+};
+NumberRule NumberRuleOf(AdvancedKey key) noexcept {
+  switch (key) {
+    case LeftHoldKey:
+    case RightHoldKey:
+      return {&ButtonTuning::hold, MinHoldMs, MaxHoldMs};
+    case LeftCountKey:
+    case RightCountKey:
+      return {&ButtonTuning::count, 0, std::numeric_limits<int32_t>::max()};
+    default:
+      return {&ButtonTuning::jitter, 0, MaxJitterPercent};
+  }
 }
 
 }  // namespace
@@ -128,67 +150,41 @@ bool ParseCoordinate(const wchar_t* text, int32_t& out) noexcept {
 bool ParseAdvancedKey(AdvancedKey key, const wchar_t* text, AdvancedValues& values) noexcept {
   const bool empty = *SkipBlanks(text) == L'\0';
   const AdvancedValues defaults;
-  switch (key) {
-    case LeftHoldKey:
-    case RightHoldKey:
-      if (empty) return ButtonOf(key, values).hold = DefaultHoldMs, true;
-      return ParseDecimal(text, MinHoldMs, MaxHoldMs, ButtonOf(key, values).hold);
-    case LeftCountKey:
-    case RightCountKey:
-      if (empty) return ButtonOf(key, values).count = 0, true;
-      return ParseDecimal(text, 0, std::numeric_limits<int32_t>::max(), ButtonOf(key, values).count);
-    case LeftJitterKey:
-    case RightJitterKey:
-      if (empty) return ButtonOf(key, values).jitter = 0, true;
-      return ParseDecimal(text, 0, MaxJitterPercent, ButtonOf(key, values).jitter);
-    case LeftPointKey:
-    case RightPointKey:
-      if (empty) return ButtonOf(key, values).point = ClickPoint{}, true;
-      return ParsePoint(text, ButtonOf(key, values).point);
-    case HoldToClickKey:
-      if (empty) return values.holdToClick = defaults.holdToClick, true;
-      return ParseDecimal(text, 0, 1, values.holdToClick);
-    default:
-      return false;
+  if (key == HoldToClickKey) {
+    if (empty) values.holdToClick = defaults.holdToClick;
+    return empty || ParseDecimal(text, 0, 1, values.holdToClick);
   }
+  ButtonTuning& button = ButtonOf(key, values);
+  if (IsPointKey(key)) {
+    if (empty) button.point = ClickPoint{};
+    return empty || ParsePoint(text, button.point);
+  }
+  const NumberRule rule = NumberRuleOf(key);
+  if (empty) button.*rule.field = defaults.left.*rule.field;
+  return empty || ParseDecimal(text, rule.min, rule.max, button.*rule.field);
 }
 
 void FormatAdvancedKey(AdvancedKey key, const AdvancedValues& values, wchar_t (&out)[32]) noexcept {
   wchar_t number[20];
   out[0] = L'\0';
-  auto append = [&out](const wchar_t* text) {
-    size_t length = 0;
-    while (out[length] != L'\0') ++length;
+  size_t length = 0;
+  auto append = [&out, &length](const wchar_t* text) {
     while (*text != L'\0' && length + 1 < 32) out[length++] = *text++;
     out[length] = L'\0';
   };
-  switch (key) {
-    case LeftHoldKey:
-    case RightHoldKey:
-      FormatDecimal(ButtonOf(key, values).hold, number);
-      return append(number);
-    case LeftCountKey:
-    case RightCountKey:
-      FormatDecimal(ButtonOf(key, values).count, number);
-      return append(number);
-    case LeftJitterKey:
-    case RightJitterKey:
-      FormatDecimal(ButtonOf(key, values).jitter, number);
-      return append(number);
-    case LeftPointKey:
-    case RightPointKey: {
-      const ClickPoint& point = ButtonOf(key, values).point;
-      if (!point.set) return;
-      FormatDecimal(point.x, number);
-      append(number);
-      append(L",");
-      FormatDecimal(point.y, number);
-      return append(number);
-    }
-    case HoldToClickKey:
-      FormatDecimal(values.holdToClick, number);
-      return append(number);
-    default:
-      return;
+  if (key == HoldToClickKey) {
+    FormatDecimal(values.holdToClick, number);
+    return append(number);
   }
+  const ButtonTuning& button = ButtonOf(key, values);
+  if (!IsPointKey(key)) {
+    FormatDecimal(button.*NumberRuleOf(key).field, number);
+    return append(number);
+  }
+  if (!button.point.set) return;
+  FormatDecimal(button.point.x, number);
+  append(number);
+  append(L",");
+  FormatDecimal(button.point.y, number);
+  append(number);
 }
