@@ -65,8 +65,9 @@ struct ClickButton {
 // Whether the button clicks now: its flag is set and its clicks have not run out.
 bool IsClicking(const ClickButton& button) noexcept;
 
-// The start path of one button. Call only while it is not clicking; sets the flag. True when the caller must create a
-// thread; false when the button's earlier thread has not ended yet and carries on instead, so one button never has two.
+// The start path of one button. Call only while it is not clicking; sets the flag.
+// True when the caller must create a thread; false when the button's earlier thread
+// has not ended yet and carries on instead, so one button never has two.
 bool BeginClicking(ClickButton& button) noexcept;
 
 // The start path, when the thread it had to create could not be created. The flag
