@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "app/advanced_dialog.h"
 #include "app/maker_config.h"
 #include "app/process_values.h"
 #include "clicker/save_flow.h"
@@ -66,6 +67,8 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
     case IDC_SAVE:
     case IDM_SAVE:
       return OnSaveCommand(dialog);
+    case IDM_ADVANCED:
+      return OnAdvancedCommand(dialog);
     case IDM_MINIMIZE:
       ShowWindow(dialog, SW_MINIMIZE);
       return 1;

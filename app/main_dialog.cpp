@@ -7,6 +7,7 @@
 
 #include "app/commands.h"
 #include "app/dpi.h"
+#include "clicker/advanced_flow.h"
 #include "clicker/click_engine.h"
 #include "clicker/click_settings.h"
 #include "clicker/save_flow.h"
@@ -140,6 +141,7 @@ BOOL OnInitDialog(HWND dialog) {
 
   LoadSettings();
   CheckSettingsAtStartup(dialog);
+  LoadAdvancedSettings(dialog);
   PrepareTrayIcon(dialog);
 
   DWORD connectionFlags = 0;

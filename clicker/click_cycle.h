@@ -7,7 +7,10 @@
 #include <atomic>
 #include <cstdint>
 
-// A press is held this long; the two clicks of a double click are this far apart.
+#include "clicker/advanced_settings.h"
+
+// A press is held this long unless the button's tuning says otherwise; the two clicks
+// of a double click are always this far apart.
 constexpr int64_t ClickHoldMicroseconds = 50000;
 
 // A cycle that starts later than this (the machine stalled) moves the rest of the
@@ -31,6 +34,11 @@ class ClickPlatform {
   virtual bool WaitUntil(int64_t deadlineMicroseconds, bool interruptible) noexcept = 0;
   virtual void Press() noexcept = 0;
   virtual void Release() noexcept = 0;
+  // Puts the cursor on a fixed point right before a press. Only a button with a point
+  // in its tuning asks; a platform without a cursor has nothing to move.
+  virtual void MoveCursor(int32_t x, int32_t y) noexcept {}
+  // Uniform over 32 bits, drawn once per pause, and only while the pauses spread.
+  virtual uint32_t Random() noexcept { return 0x80000000u; }
 
  protected:
   ~ClickPlatform() = default;
@@ -41,14 +49,25 @@ struct ClickButton {
   std::atomic<bool>& running;  // LeftRunning or RightRunning: set by a start, cleared by a stop
   const std::atomic<int32_t>& method;
   const std::atomic<int32_t>& interval;  // milliseconds
+  // Hold, count, spread and point; none: as the fields' defaults say.
+  const ClickTuning* tuning = nullptr;
+  // Counts the starts, so that a thread that carries on for a later start counts its
+  // clicks from zero again.
+  std::atomic<uint32_t> starts{0};
+  // The start whose clicks ran out; while it is the latest one the button is idle
+  // although its flag stays set, and the next start begins it again.
+  std::atomic<uint32_t> spentStart{~0u};
   // True from the start that creates the button's thread until that thread has
   // decided to end; a start that finds it true relies on that thread.
   std::atomic<bool> threadAlive{false};
 };
 
-// The start path of one button. Call only while its running flag is clear; sets the
-// flag. True when the caller must create a thread; false when the button's earlier
-// thread has not ended yet and carries on instead, so one button never has two.
+// Whether the button clicks now: its flag is set and its clicks have not run out.
+bool IsClicking(const ClickButton& button) noexcept;
+
+// The start path of one button. Call only while it is not clicking; sets the flag.
+// True when the caller must create a thread; false when the button's earlier thread
+// has not ended yet and carries on instead, so one button never has two.
 bool BeginClicking(ClickButton& button) noexcept;
 
 // The start path, when the thread it had to create could not be created. The flag
@@ -57,6 +76,11 @@ void ClickThreadNotCreated(ClickButton& button) noexcept;
 
 // The body of a click thread: cycles of clicks by the button's method, each followed
 // by its interval, on deadlines from the thread's start so that waking late never
-// accumulates. Ends once the flag is found clear after the clicks of a cycle; a stop
-// cuts the interval short but never a click.
+// accumulates. Ends once the flag is found clear after the clicks of a cycle, or
+// right after the last click a count allows; a stop cuts the interval short but
+// never a click.
 void RunClickThread(ClickButton& button, ClickPlatform& platform) noexcept;
+
+// One pause, drawn from random (uniform over 32 bits) within pause × (1 ± jitter/100),
+// so that its average over all draws is the pause itself.
+int64_t JitteredPause(int64_t pauseMicroseconds, int32_t jitterPercent, uint32_t random) noexcept;

@@ -4,7 +4,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <random>
+#include <string>
+#include <utility>
 
+#include "clicker/advanced_settings.h"
 #include "clicker/click_cycle.h"
 #include "clicker/click_settings.h"
 #include "clicker/hotkeys.h"
@@ -22,6 +26,10 @@ struct ButtonEngine {
   DWORD pressEvent;
   DWORD releaseEvent;
   HANDLE& stopSignal;
+  const wchar_t* name;  // in messages
+  // Between a press and its release, so that the end of the process can release a
+  // button whose thread it cuts off in a long hold.
+  std::atomic<bool> pressed{false};
 };
 
 // Manual-reset events, set by a stop so that a thread's pause ends at once and reset
@@ -30,16 +38,18 @@ struct ButtonEngine {
 HANDLE leftStopSignal;
 HANDLE rightStopSignal;
 
-ButtonEngine LeftEngine{{LeftRunning, ClickSettings.LeftKey, ClickSettings.LeftInterval},
+ButtonEngine LeftEngine{{LeftRunning, ClickSettings.LeftKey, ClickSettings.LeftInterval, &AdvancedSettings.left},
                         LeftLock,
                         MOUSEEVENTF_LEFTDOWN,
                         MOUSEEVENTF_LEFTUP,
-                        leftStopSignal};
-ButtonEngine RightEngine{{RightRunning, ClickSettings.RightKey, ClickSettings.RightInterval},
+                        leftStopSignal,
+                        L"左键"};
+ButtonEngine RightEngine{{RightRunning, ClickSettings.RightKey, ClickSettings.RightInterval, &AdvancedSettings.right},
                          RightLock,
                          MOUSEEVENTF_RIGHTDOWN,
                          MOUSEEVENTF_RIGHTUP,
-                         rightStopSignal};
+                         rightStopSignal,
+                         L"右键"};
 
 bool clickLocksReady = false;
 
@@ -63,10 +73,13 @@ void SleepMicroseconds(int64_t microseconds) {
 
 class MousePlatform final : public ClickPlatform {
  public:
-  explicit MousePlatform(const ButtonEngine& engine) : engine_(engine) {
+  explicit MousePlatform(ButtonEngine& engine) : engine_(engine) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     frequency_ = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    random_.seed(static_cast<uint32_t>(counter.QuadPart) ^ GetCurrentThreadId());
   }
 
   int64_t NowMicroseconds() noexcept override {
@@ -94,16 +107,26 @@ class MousePlatform final : public ClickPlatform {
     }
   }
 
-  void Press() noexcept override { mouse_event(engine_.pressEvent, 0, 0, 0, 0); }
-  void Release() noexcept override { mouse_event(engine_.releaseEvent, 0, 0, 0, 0); }
+  void Press() noexcept override {
+    engine_.pressed.store(true);
+    mouse_event(engine_.pressEvent, 0, 0, 0, 0);
+  }
+  void Release() noexcept override {
+    mouse_event(engine_.releaseEvent, 0, 0, 0, 0);
+    engine_.pressed.store(false);
+  }
+  // The press then lands where the cursor is, at the point.
+  void MoveCursor(int32_t x, int32_t y) noexcept override { SetCursorPos(x, y); }
+  uint32_t Random() noexcept override { return static_cast<uint32_t>(random_()); }
 
  private:
   // Longer than the late wake-ups of a busy machine, short enough not to matter to a stop.
   static constexpr int64_t PreciseStretch = 10000;
   // Long pauses are waited in pieces, well below INFINITE.
   static constexpr int64_t MaxWaitMs = 0x7FFFFFFF;
-  const ButtonEngine& engine_;
+  ButtonEngine& engine_;
   int64_t frequency_;
+  std::mt19937 random_;
 };
 
 DWORD RunButton(ButtonEngine& engine) {
@@ -119,7 +142,7 @@ DWORD RunButton(ButtonEngine& engine) {
 }
 
 void Start(ButtonEngine& engine, LPTHREAD_START_ROUTINE procedure) {
-  if (engine.button.running.load()) return;
+  if (IsClicking(engine.button)) return;
   if (engine.stopSignal != nullptr) ResetEvent(engine.stopSignal);
   if (!BeginClicking(engine.button)) return;
   // Nobody waits for the thread or holds it: it ends by itself after a stop.
@@ -146,9 +169,53 @@ struct ReleaseButtonsAtExit {
   ~ReleaseButtonsAtExit() {
     if (!clickLocksReady) return;
     StopClicking();
-    (void)WaitForClickThreads(500);
+    if (WaitForClickThreads(500)) return;
+    // A thread still in a long hold is cut off before its release; it is sent here.
+    for (ButtonEngine* engine : {&LeftEngine, &RightEngine}) {
+      if (engine->pressed.exchange(false)) mouse_event(engine->releaseEvent, 0, 0, 0, 0);
+    }
   }
 } releaseButtonsAtExit;
+
+// True from a start until the start key is seen up: the key's auto-repeat sends
+// further starts meanwhile, which must not begin again what stopped by itself or
+// was stopped while the key was held.
+bool startKeyHeld = false;
+// Fast enough that a released key stops clicking within a click or two, slow enough
+// to cost nothing while the key is held.
+constexpr UINT StartKeyPollMs = 15;
+constexpr UINT_PTR StartKeyTimerId = 0x5157;
+
+// The hot-key gives no message for the release, so the start key's state is polled
+// while it is down; GetAsyncKeyState sees it whichever window has the focus.
+void CALLBACK WatchStartKey(HWND window, UINT, UINT_PTR id, DWORD) {
+  const UINT key = RegisteredStartKey();
+  if (key != 0 && (GetAsyncKeyState(static_cast<int>(key)) & 0x8000) != 0) return;
+  startKeyHeld = false;
+  KillTimer(window, id);
+  if (AdvancedSettings.holdToClick.load() == 1) StopClicking();
+}
+
+void WatchStartKeyUntilReleased() {
+  startKeyHeld = true;
+  HWND window = HotKeyWindow();
+  if (window != nullptr) SetTimer(window, StartKeyTimerId, StartKeyPollMs, WatchStartKey);
+}
+
+// A fixed point on no monitor (one unplugged since it was picked, or a typing slip)
+// would put the clicks somewhere the user never chose, so that button does not start.
+bool PointOnNoMonitor(const ButtonEngine& engine) {
+  const ClickPoint point = UnpackPoint(engine.button.tuning->point.load());
+  const int32_t method = engine.button.method.load();
+  if (!point.set || (method != SingleClick && method != DoubleClick)) return false;
+  return MonitorFromPoint(POINT{point.x, point.y}, MONITOR_DEFAULTTONULL) == nullptr;
+}
+
+void ReportPointsOnNoMonitor(const std::wstring& buttons) {
+  const std::wstring text =
+      buttons + L"的固定位置不在任何显示器上，本次不连点。\n请在“高级设置...”中重新设置或拾取位置。";
+  MessageBoxW(HotKeyWindow(), text.c_str(), L"固定位置错误", MB_OK | MB_ICONWARNING | MB_TOPMOST);
+}
 
 }  // namespace
 
@@ -180,8 +247,20 @@ bool WaitForClickThreads(DWORD timeoutMs) {
 
 INT_PTR OnHotKey(WPARAM id) {
   if (HotKeyIdsDerived() && id == static_cast<WPARAM>(StartHotKeyId)) {
-    Start(LeftEngine, LeftClickThread);
-    Start(RightEngine, RightClickThread);
+    const bool repeated = startKeyHeld;
+    WatchStartKeyUntilReleased();
+    if (repeated && AdvancedSettings.holdToClick.load() == 1) return TRUE;
+    std::wstring offScreen;
+    for (auto [engine, procedure] : {std::pair{&LeftEngine, LeftClickThread}, {&RightEngine, RightClickThread}}) {
+      // A repeat leaves alone a button whose clicks ran out, and tells nothing again.
+      if (IsClicking(engine->button) || (repeated && engine->button.running.load())) continue;
+      if (PointOnNoMonitor(*engine)) {
+        if (!repeated) offScreen += offScreen.empty() ? engine->name : std::wstring(L"和") + engine->name;
+        continue;
+      }
+      Start(*engine, procedure);
+    }
+    if (!offScreen.empty()) ReportPointsOnNoMonitor(offScreen);
   } else {
     StopClicking();
   }

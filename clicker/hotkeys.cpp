@@ -9,6 +9,8 @@ WORD StopHotKeyId = 0;
 namespace {
 
 bool idsDerived = false;
+UINT registeredStartKey = 0;
+HWND hotKeyWindow = nullptr;
 
 bool DeriveHotKeyIds() {
   if (idsDerived) return true;
@@ -27,7 +29,11 @@ bool RegisterStartThenStop(HWND dialog) {
   const UINT startKey = HotKeyVirtualKey(ClickSettings.StartKey.load());
   const UINT stopKey = HotKeyVirtualKey(ClickSettings.EndKey.load());
   if (startKey == 0 || !RegisterHotKey(dialog, StartHotKeyId, 0, startKey)) return false;
-  if (stopKey != 0 && RegisterHotKey(dialog, StopHotKeyId, 0, stopKey)) return true;
+  if (stopKey != 0 && RegisterHotKey(dialog, StopHotKeyId, 0, stopKey)) {
+    registeredStartKey = startKey;
+    hotKeyWindow = dialog;
+    return true;
+  }
   (void)UnregisterHotKey(dialog, StartHotKeyId);
   return false;
 }
@@ -35,6 +41,8 @@ bool RegisterStartThenStop(HWND dialog) {
 }  // namespace
 
 bool HotKeyIdsDerived() { return idsDerived; }
+UINT RegisteredStartKey() { return registeredStartKey; }
+HWND HotKeyWindow() { return hotKeyWindow; }
 
 bool RegisterClickHotKeys(HWND dialog) { return DeriveHotKeyIds() && RegisterStartThenStop(dialog); }
 

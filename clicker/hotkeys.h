@@ -9,6 +9,12 @@ extern WORD StartHotKeyId;
 extern WORD StopHotKeyId;
 bool HotKeyIdsDerived();
 
+// The virtual key registered as the start key and the window it is registered on,
+// or 0 and null before any registration succeeded. After a save whose write failed
+// this key differs from ClickSettings.StartKey.
+UINT RegisteredStartKey();
+HWND HotKeyWindow();
+
 // Registers the start key, then the stop key, from ClickSettings. Either both end up
 // registered, or neither: a start key alone would begin clicking that no key ends.
 bool RegisterClickHotKeys(HWND dialog);

@@ -45,6 +45,8 @@ DialogReadings ReadControls(HWND dialog) {
 
 }  // namespace
 
+void ShowWriteFailure(HWND owner) { MessageBoxW(owner, WriteFailureText, L"写入配置出错", WarningStyle); }
+
 INT_PTR OnSaveCommand(HWND dialog) {
   ClickValues values;
   if (!AcceptDialogReadings(ReadControls(dialog), values)) {
@@ -55,7 +57,7 @@ INT_PTR OnSaveCommand(HWND dialog) {
   Store(ClickSettings, values);
   if (!SaveSettings()) {
     // The keys registered before stay the start and stop keys.
-    MessageBoxW(dialog, WriteFailureText, L"写入配置出错", WarningStyle);
+    ShowWriteFailure(dialog);
     return TRUE;
   }
   if (!ReregisterClickHotKeys(dialog)) {

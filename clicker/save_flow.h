@@ -5,3 +5,5 @@
 
 INT_PTR OnSaveCommand(HWND dialog);
 void CheckSettingsAtStartup(HWND dialog);
+// The message for a settings file that could not be written.
+void ShowWriteFailure(HWND owner);

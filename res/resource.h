@@ -13,6 +13,7 @@
 #define IDD_HELP_REQUIREMENTS 110
 #define IDD_HELP_HOTKEY 111
 #define IDD_HELP_CONFIG 112
+#define IDD_ADVANCED 121
 
 // Main dialog controls.
 #define IDC_EXIT 2
@@ -28,6 +29,22 @@
 #define IDC_LINE_TOP 1014
 #define IDC_LINE_BOTTOM 1015
 
+// Dialog "高级设置": per button a press duration, click count, random range and
+// fixed point, then the hold-to-click switch; its buttons are IDOK and IDCANCEL.
+#define IDC_LEFT_HOLD 1201
+#define IDC_LEFT_COUNT 1202
+#define IDC_LEFT_JITTER 1203
+#define IDC_LEFT_POINT_X 1204
+#define IDC_LEFT_POINT_Y 1205
+#define IDC_LEFT_PICK 1206
+#define IDC_RIGHT_HOLD 1211
+#define IDC_RIGHT_COUNT 1212
+#define IDC_RIGHT_JITTER 1213
+#define IDC_RIGHT_POINT_X 1214
+#define IDC_RIGHT_POINT_Y 1215
+#define IDC_RIGHT_PICK 1216
+#define IDC_HOLD_TO_CLICK 1220
+
 // Tray menu.
 #define IDM_TRAY_SHOW 1025
 #define IDM_TRAY_EXIT 1027
@@ -41,6 +58,7 @@
 #define IDM_MINIMIZE 40018
 #define IDM_TRAY 40019
 #define IDM_EXIT 40020
+#define IDM_ADVANCED 40041
 #define IDM_ADD_DESKTOP 40026
 #define IDM_ADD_PROGRAMS 40027
 #define IDM_HELP_CONFIG 40032
