@@ -25,7 +25,7 @@ long GdiObjectsInUse() {
 
 TEST(BannerBitmap, RepeatedPaintsDrawTheBitmapAndLeaveNoGdiObjectsBehind) {
   BITMAPINFO info = {};
-  info.bmiHeader = {sizeof(info.bmiHeader), 236, -36, 1, 32};
+  info.bmiHeader = {sizeof(info.bmiHeader), 236, -36, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   DWORD* pixels = nullptr;
   HDC canvas = CreateCompatibleDC(nullptr);
   HBITMAP target = CreateDIBSection(canvas, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&pixels), nullptr, 0);
