@@ -7,7 +7,7 @@
 
 using Look = BannerLook;
 
-TEST(BannerLook, ThemedOnlyFromVersionSixWithThemeActiveText1) {
+TEST(BannerStripLook, ThemedOnlyFromVersionSixWithThemeActiveText1) {
   // The registry value's first bytes: "1" and "0" as UTF-16 text, a DWORD 1, nothing, a negative number.
   const unsigned char one[8] = {'1'}, zero[8] = {'0'}, dword[8] = {1}, none[8] = {}, negative[8] = {0, 0, 0, 0x80},
                       zeroThenOne[8] = {'0', 0, '1'};  // all four bytes count
