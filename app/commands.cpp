@@ -13,6 +13,16 @@
 
 namespace {
 
+// The menu items that open a help dialog, and the dialog each opens.
+const struct {
+  WORD command;
+  int dialog;
+} HelpDialogs[] = {
+    {IDM_HELP_USAGE, IDD_HELP_USAGE},   {IDM_HELP_REQUIREMENTS, IDD_HELP_REQUIREMENTS},
+    {IDM_HELP_HOTKEY, IDD_HELP_HOTKEY}, {IDM_HELP_CONFIG, IDD_HELP_CONFIG},
+    {IDM_CONTACT, IDD_CONTACT},
+};
+
 void ExitProgram(HWND dialog) {
   // The hot-keys and any click threads end with the process once the loop ends.
   DestroyWindow(dialog);
@@ -54,6 +64,12 @@ void ShowHelpDialog(int id) {
 INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
   const WORD command = LOWORD(wParam);
   if (command >= ONLINE_MENU_FIRST_ID && command <= ONLINE_MENU_LAST_ID) return OpenOnlineMenuItem(wParam);
+  for (const auto& help : HelpDialogs) {
+    if (command == help.command) {
+      ShowHelpDialog(help.dialog);
+      return 1;
+    }
+  }
 
   switch (command) {
     case IDC_EXIT:
@@ -73,8 +89,7 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
       ShowWindow(dialog, SW_MINIMIZE);
       return 1;
     case IDM_TRAY_SHOW:
-      RemoveTrayIcon();
-      ShowWindow(dialog, SW_SHOW);
+      RestoreFromTray(dialog);
       return 1;
     case IDM_TRAY_EXIT:
       // The dialog goes with the process once the loop has ended.
@@ -85,21 +100,6 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
       return AddDesktopShortcut(dialog);
     case IDM_ADD_PROGRAMS:
       return AddProgramsShortcut(dialog);
-    case IDM_HELP_USAGE:
-      ShowHelpDialog(IDD_HELP_USAGE);
-      return 1;
-    case IDM_HELP_REQUIREMENTS:
-      ShowHelpDialog(IDD_HELP_REQUIREMENTS);
-      return 1;
-    case IDM_HELP_HOTKEY:
-      ShowHelpDialog(IDD_HELP_HOTKEY);
-      return 1;
-    case IDM_HELP_CONFIG:
-      ShowHelpDialog(IDD_HELP_CONFIG);
-      return 1;
-    case IDM_CONTACT:
-      ShowHelpDialog(IDD_CONTACT);
-      return 1;
     case IDM_WEBSITE:
       OpenWithShell(QW_WEBSITE_URL);
       return 1;

@@ -53,8 +53,7 @@ void SetIntervalText(HWND edit, int32_t interval) {
 INT_PTR OnTrayIcon(HWND dialog, LPARAM mouseMessage) {
   switch (mouseMessage) {
     case WM_LBUTTONDOWN:
-      RemoveTrayIcon();
-      ShowWindow(dialog, SW_SHOW);
+      RestoreFromTray(dialog);
       return 1;
     case WM_RBUTTONDOWN:
       ShowTrayMenu(dialog);

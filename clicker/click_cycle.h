@@ -1,7 +1,7 @@
 // What one click thread does, cycle after cycle, apart from the platform: the
 // schedule of presses, releases and pauses, the stop, and the rule that keeps one
 // button to one thread. No Win32 here; the engine supplies the clock, the waits and
-// the mouse, and the native tests supply fakes.
+// the mouse.
 #pragma once
 
 #include <atomic>

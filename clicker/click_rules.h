@@ -1,5 +1,5 @@
 // Which click settings may be used, and how a hot-key index maps to a key. No Win32
-// here: the save flow, the start-up check and the native tests share it.
+// here: the save flow and the start-up check share it.
 #pragma once
 
 #include <cstdint>

@@ -3,12 +3,9 @@
 ClickSettingsRecord ClickSettings;
 
 const SettingKey SettingKeys[SettingKeyCount] = {
-    {L"StartKey", 8, &ClickSettingsRecord::StartKey},
-    {L"EndKey", 10, &ClickSettingsRecord::EndKey},
-    {L"LeftKey", SingleClick, &ClickSettingsRecord::LeftKey},
-    {L"RightKey", Disabled, &ClickSettingsRecord::RightKey},
-    {L"LeftInterval", 1000, &ClickSettingsRecord::LeftInterval},
-    {L"RightInterval", 1000, &ClickSettingsRecord::RightInterval},
+    {L"StartKey", &ClickSettingsRecord::StartKey},         {L"EndKey", &ClickSettingsRecord::EndKey},
+    {L"LeftKey", &ClickSettingsRecord::LeftKey},           {L"RightKey", &ClickSettingsRecord::RightKey},
+    {L"LeftInterval", &ClickSettingsRecord::LeftInterval}, {L"RightInterval", &ClickSettingsRecord::RightInterval},
 };
 
 const wchar_t* const HotKeyChoices[HotKeyChoiceCount] = {
@@ -33,8 +30,8 @@ void FormatDecimal(int32_t value, wchar_t (&out)[20]) noexcept {
 }
 
 ClickValues SnapshotOf(const ClickSettingsRecord& record) noexcept {
-  return {record.StartKey.load(),     record.EndKey.load(),       record.LeftKey.load(),
-          record.RightKey.load(),     record.LeftInterval.load(), record.RightInterval.load()};
+  return {record.StartKey.load(), record.EndKey.load(),       record.LeftKey.load(),
+          record.RightKey.load(), record.LeftInterval.load(), record.RightInterval.load()};
 }
 
 void Store(ClickSettingsRecord& record, const ClickValues& values) noexcept {

@@ -1,5 +1,5 @@
 // The six click settings, their defaults and the labels the dialog shows for them.
-// No Win32 here: the click threads, the rules and the native tests share this file.
+// No Win32 here: the click threads and the rules share this file.
 #pragma once
 
 #include <atomic>
@@ -14,7 +14,8 @@ enum ClickMethod : int32_t {
 
 // One process-wide record. The UI thread writes it (load, save); the click threads
 // read the methods and intervals at every cycle, so each field is a whole atomic
-// value and a save takes effect at a thread's next cycle.
+// value and a save takes effect at a thread's next cycle. A new record holds the
+// defaults, which also stand in for keys missing from the file.
 struct ClickSettingsRecord {
   std::atomic<int32_t> StartKey{8};  // index into HotKeyChoices: F9
   std::atomic<int32_t> EndKey{10};   // F11
@@ -36,13 +37,12 @@ struct ClickValues {
   int32_t RightInterval;
 };
 
-// The INI keys, in the order they are read and written, with their defaults.
 // Signed decimal without leading zeros or spaces, as the INI file stores it.
 void FormatDecimal(int32_t value, wchar_t (&out)[20]) noexcept;
 
+// The INI keys, in the order they are read and written.
 struct SettingKey {
   const wchar_t* name;
-  int32_t defaultValue;
   std::atomic<int32_t> ClickSettingsRecord::*field;
 };
 constexpr size_t SettingKeyCount = 6;
@@ -54,7 +54,8 @@ ClickValues SnapshotOf(const ClickSettingsRecord& record) noexcept;
 // INI file) is the caller's.
 template <typename Read>
 void ReadSettings(ClickSettingsRecord& record, Read&& read) {
-  for (const SettingKey& key : SettingKeys) (record.*key.field).store(read(key.name, key.defaultValue));
+  const ClickSettingsRecord defaults;
+  for (const SettingKey& key : SettingKeys) (record.*key.field).store(read(key.name, (defaults.*key.field).load()));
 }
 
 // Writes every key, in order, as signed decimal through write(key, text). A failed

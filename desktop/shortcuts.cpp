@@ -3,36 +3,14 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "app/com_pointer.h"
 #include "app/process_values.h"
 #include "desktop/shortcut_path.h"
 
 namespace {
 
-// Releases a COM interface on every path.
-template <typename Interface>
-class ComPointer {
- public:
-  ComPointer() = default;
-  ~ComPointer() {
-    if (pointer_) pointer_->Release();
-  }
-  ComPointer(const ComPointer&) = delete;
-  ComPointer& operator=(const ComPointer&) = delete;
-  Interface* get() const { return pointer_; }
-  void** out() { return reinterpret_cast<void**>(&pointer_); }
-
- private:
-  Interface* pointer_ = nullptr;
-};
-
-INT_PTR AddShortcutIn(HWND dialog, int folderId) {
-  wchar_t linkPath[PathCapacity];
-  if (GetShortcutPath(dialog, folderId, linkPath)) CreateShortcut(ModulePath, linkPath);
-  return 1;
-}
-
-}  // namespace
-
+// The shortcut's file path for the running program in a special folder; false
+// when the folder or the program's path is unknown or the result would not fit.
 bool GetShortcutPath(HWND owner, int folderId, wchar_t* out) {
   out[0] = L'\0';
   // Without the program's own path (too long to hold) there is nothing to point at.
@@ -44,18 +22,29 @@ bool GetShortcutPath(HWND owner, int folderId, wchar_t* out) {
   return BuildShortcutPath(folder, ModulePath, out, PathCapacity);
 }
 
+INT_PTR AddShortcutIn(HWND dialog, int folderId) {
+  wchar_t linkPath[PathCapacity];
+  if (GetShortcutPath(dialog, folderId, linkPath)) CreateShortcut(ModulePath, linkPath);
+  return 1;
+}
+
+}  // namespace
+
 void CreateShortcut(const wchar_t* target, const wchar_t* linkPath) {
   ComPointer<IShellLinkW> link;
   // Fails without COM (the entry point warned about that at start-up): no file.
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out()))) return;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(link.Out())))) {
+    return;
+  }
   // No description, arguments, icon or show command: the shortcut shows the
   // program's own icon and starts it in a normal window.
-  link.get()->SetPath(target);
-  link.get()->SetWorkingDirectory(ShortcutWorkingDirectory);
+  link->SetPath(target);
+  link->SetWorkingDirectory(ShortcutWorkingDirectory);
 
   ComPointer<IPersistFile> file;
-  if (SUCCEEDED(link.get()->QueryInterface(IID_IPersistFile, file.out()))) {
-    (void)file.get()->Save(linkPath, FALSE);  // replaces an earlier shortcut of the same name
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Out())))) {
+    (void)file->Save(linkPath, FALSE);  // replaces an earlier shortcut of the same name
   }
 }
 

@@ -8,11 +8,6 @@
 INT_PTR AddDesktopShortcut(HWND dialog);
 INT_PTR AddProgramsShortcut(HWND dialog);
 
-// The shortcut's file path for the running program in a special folder
-// (CSIDL_DESKTOPDIRECTORY, CSIDL_PROGRAMS) into out (MAX_PATH characters); false
-// when the folder or the program's path is unknown or the result would not fit.
-bool GetShortcutPath(HWND owner, int folderId, wchar_t* out);
-
 // Writes a shell link at linkPath to target, started in ShortcutWorkingDirectory;
 // replaces a file of that name. Needs COM on the calling thread.
 void CreateShortcut(const wchar_t* target, const wchar_t* linkPath);

@@ -35,14 +35,14 @@ class PopupMenu {
   HMENU menu_;
 };
 
-}  // namespace
-
 uint64_t ReadDllVersion(DLLGETVERSIONPROC getVersion) {
   DLLVERSIONINFO info = {};
   info.cbSize = sizeof(info);  // 20: the first version of the record, which every library accepts
   if (getVersion == nullptr || FAILED(getVersion(&info))) return 0;
   return PackShellVersion(info.dwMajorVersion, info.dwMinorVersion);
 }
+
+}  // namespace
 
 uint64_t GetShellVersion(HMODULE shellLibrary) {
   // Through void*: a FARPROC does not convert to another function type directly.
@@ -69,7 +69,8 @@ void PrepareTrayIcon(HWND dialog) {
                                     GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   TrayIconData.hWnd = dialog;
   TrayIconData.uCallbackMessage = WM_TRAYICON;
-  lstrcpynW(TrayIconData.szTip, L"青梧鼠标连点器v0.2", ARRAYSIZE(TrayIconData.szTip));
+  // The program's title, as dialog 102 carries it.
+  GetWindowTextW(dialog, TrayIconData.szTip, ARRAYSIZE(TrayIconData.szTip));
 }
 
 void ShowTrayMenu(HWND dialog) {
@@ -100,6 +101,11 @@ void AddTrayIcon() {
 void RemoveTrayIcon() {
   iconAdded = false;
   Shell_NotifyIconW(NIM_DELETE, &TrayIconData);
+}
+
+void RestoreFromTray(HWND dialog) {
+  RemoveTrayIcon();
+  ShowWindow(dialog, SW_SHOW);
 }
 
 bool IsTaskbarCreatedMessage(UINT message) {

@@ -15,14 +15,14 @@ void PrepareTrayIcon(HWND dialog);
 // The version of a loaded shell library as MAKEDLLVERULL would give it (0 when it
 // cannot be read); unloads the library in every case.
 uint64_t GetShellVersion(HMODULE shellLibrary);
-// What a library's DllGetVersion reports, in the same layout; 0 on a failure code.
-uint64_t ReadDllVersion(DLLGETVERSIONPROC getVersion);
 void ShowTrayMenu(HWND dialog);
 
 // Shell_NotifyIconW with NIM_ADD / NIM_DELETE and TrayIconData. Their results are
 // not examined: the dialog hides or shows whether the shell took the icon or not.
 void AddTrayIcon();
 void RemoveTrayIcon();
+// Back from the tray: the icon goes and the dialog shows.
+void RestoreFromTray(HWND dialog);
 
 // The shell sends the registered message "TaskbarCreated" to every top-level window
 // when the notification area is made anew (the shell restarted), and the icons it

@@ -16,18 +16,18 @@
 #include "online/banner_layout.h"
 #include "res/resource.h"
 
-const wchar_t BannerPageAddress[] = L"http://" QW_CONTENT_HOST L"/bar.php";
-
 HWND bannerPlaceholder = nullptr;
 RECT bannerRect = {0, 0, 0, 0};
 int osMajorVersion = 0;
 int themeActiveValue = 0;
 QwWebBrowser* bannerBrowser = nullptr;
 WNDPROC previousLinkProc = nullptr;
-HWND fallbackLink = nullptr;
 UINT bannerDpi = 96;
 
 namespace {
+
+const wchar_t BannerPageAddress[] = L"http://" QW_CONTENT_HOST L"/bar.php";
+HWND fallbackLink = nullptr;  // the link static, once shown
 
 const char ContentHostName[] = QW_CONTENT_HOST_A;
 constexpr DWORD ProbeWaitMs = 1000;

@@ -20,9 +20,6 @@ class QwWebBrowser : public CWebBrowserBase {
   HWND hostWindow;
 };
 
-// "http://", the content server's host name and "/bar.php".
-extern const wchar_t BannerPageAddress[];
-
 // State of the strip, touched on the UI thread only.
 extern HWND bannerPlaceholder;       // control 1008: its client rectangle sizes the strip
 extern RECT bannerRect;              // the strip in the dialog's client pixels
@@ -30,7 +27,6 @@ extern int osMajorVersion;           // 0 when unknown
 extern int themeActiveValue;         // first four bytes of "ThemeActive", 0 when unread
 extern QwWebBrowser* bannerBrowser;  // created once by SetUpBanner, never destroyed
 extern WNDPROC previousLinkProc;     // the link static's own procedure
-extern HWND fallbackLink;            // the link static, once shown
 extern UINT bannerDpi;               // the dialog's DPI the strip is laid out for
 
 // Places the strip for the desktop's look, creates and places the browser, and

@@ -1,5 +1,5 @@
 // Where the banner strip goes and what the connectivity probe's outcome means.
-// No Win32 here: the rules are tested natively.
+// No Win32 here.
 #pragma once
 
 #include <cstdint>

@@ -3,25 +3,9 @@
 #include <exdispid.h>
 #include <ocidl.h>
 
+#include "app/com_pointer.h"
+
 namespace {
-
-// Holds one reference for the length of a scope.
-template <typename T>
-class ComRef {
- public:
-  ComRef() = default;
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  ~ComRef() {
-    if (pointer) pointer->Release();
-  }
-  T** Out() { return &pointer; }
-  T* operator->() const { return pointer; }
-  explicit operator bool() const { return pointer != nullptr; }
-
- private:
-  T* pointer = nullptr;
-};
 
 bool HasArea(const RECT& r) { return r.right - r.left != 0 && r.bottom - r.top != 0; }
 
@@ -72,12 +56,12 @@ bool CWebBrowserBase::InPlaceActivate() {
 
   IWebBrowser2* browser = GetWebBrowser();
   if (!browser) return false;
-  ComRef<IConnectionPointContainer> container;
+  ComPointer<IConnectionPointContainer> container;
   if (FAILED(browser->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(container.Out()))) ||
       !container) {
     return false;
   }
-  ComRef<IConnectionPoint> point;
+  ComPointer<IConnectionPoint> point;
   if (FAILED(container->FindConnectionPoint(DIID_DWebBrowserEvents2, point.Out())) || !point) return false;
   // The host never unsubscribes, so the cookie is not kept.
   DWORD cookie = 0;

@@ -104,11 +104,6 @@ class CWebBrowserBase : public IDispatch,
   STDMETHODIMP TranslateUrl(DWORD translate, LPWSTR urlIn, LPWSTR* urlOut) override;
   STDMETHODIMP FilterDataObject(IDataObject* data, IDataObject** replacement) override;
 
-  // Read by tests; the program itself goes through the operations above.
-  LONG ReferenceCount() const { return refCount; }
-  const RECT& Rect() const { return rect; }
-  bool Activated() const { return activated; }
-
  protected:
   // The object lives until the process ends; nothing deletes it.
   ~CWebBrowserBase() = default;

@@ -1,6 +1,5 @@
-// libFuzzer target: any body the content server could send, read as the program
-// reads it. Crashes, sanitizer reports and broken invariants all count as failures.
-//   scripts/test.d/native-fuzz.sh builds and runs it.
+// libFuzzer target (scripts/test.d/native-fuzz.sh): any body the content server could
+// send, read as the program reads it. Crashes, sanitizer reports and broken invariants fail.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>

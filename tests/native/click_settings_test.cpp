@@ -5,23 +5,22 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-TEST(WriteSettings, AttemptsEveryKeyInOrderEvenAfterAFailure) {
-  ClickSettingsRecord record;
-  Store(record, {3, 4, 2, 0, 0, -2147483647 - 1});
-  std::vector<std::wstring> written;
-  const bool all = WriteSettings(record, [&](const wchar_t* key, const wchar_t* text) {
-    written.push_back(std::wstring(key) + L"=" + text);
-    return written.size() != 2;
-  });
-  EXPECT_FALSE(all);
-  EXPECT_EQ(written, (std::vector<std::wstring>{L"StartKey=3", L"EndKey=4", L"LeftKey=2", L"RightKey=0",
-                                                L"LeftInterval=0", L"RightInterval=-2147483648"}));
-  EXPECT_TRUE(WriteSettings(record, [](const wchar_t*, const wchar_t*) { return true; }));
+TEST(WriteSettings, AttemptsAllSixKeysInDecimalEvenAfterAFailure) {
+  for (size_t failing = 0; failing <= SettingKeyCount; ++failing) {
+    ClickSettingsRecord record;
+    Store(record, {3, 10, 2, 0, 1000, INT32_MIN});
+    std::vector<std::wstring> written;
+    const bool all = WriteSettings(record, [&](const wchar_t* key, const wchar_t* text) {
+      written.push_back(std::wstring(key) + L"=" + text);
+      return written.size() != failing;
+    });
+    EXPECT_EQ(all, failing == 0) << failing;
+    EXPECT_EQ(written, (std::vector<std::wstring>{L"StartKey=3", L"EndKey=10", L"LeftKey=2", L"RightKey=0",
+                                                  L"LeftInterval=1000", L"RightInterval=-2147483648"}));
+  }
 }
 
-TEST(ReadSettings, AsksForEveryKeyWithItsDefault) {
+TEST(ReadSettings, ReadsEveryKeyInOrderWithItsDefaultIntoItsField) {
   ClickSettingsRecord record;
   std::vector<std::wstring> asked;
   ReadSettings(record, [&](const wchar_t* key, int32_t defaultValue) {
@@ -30,22 +29,7 @@ TEST(ReadSettings, AsksForEveryKeyWithItsDefault) {
   });
   EXPECT_EQ(asked, (std::vector<std::wstring>{L"StartKey=8", L"EndKey=10", L"LeftKey=1", L"RightKey=0",
                                               L"LeftInterval=1000", L"RightInterval=1000"}));
-  const ClickValues values = SnapshotOf(record);
-  EXPECT_EQ(values.StartKey, 1);
-  EXPECT_EQ(values.RightInterval, 6);
+  const ClickValues v = SnapshotOf(record);
+  EXPECT_EQ(std::vector<int32_t>({v.StartKey, v.EndKey, v.LeftKey, v.RightKey, v.LeftInterval, v.RightInterval}),
+            std::vector<int32_t>({1, 2, 3, 4, 5, 6}));
 }
-
-TEST(FormatDecimal, WritesSignedDecimalWithoutPadding) {
-  const struct {
-    int32_t value;
-    const wchar_t* text;
-  } cases[] = {{0, L"0"}, {7, L"7"}, {-1, L"-1"}, {1000, L"1000"}, {2147483647, L"2147483647"},
-               {-2147483647 - 1, L"-2147483648"}};
-  for (const auto& c : cases) {
-    wchar_t out[20];
-    FormatDecimal(c.value, out);
-    EXPECT_EQ(std::wstring(out), c.text);
-  }
-}
-
-}  // namespace
