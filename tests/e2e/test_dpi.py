@@ -1,0 +1,65 @@
+"""The program at the display scales users run: every text whole in the main dialog and the
+help dialogs, and the banner strip scaled with its picture filling it, in both looks."""
+
+import subprocess
+import unittest
+
+import harness as h
+from test_dialog import item
+from test_online import NO_NAMES, THEME, strip, wait_link
+
+DESKTOP = "HKCU\\Control Panel\\Desktop"
+HELP = [("使用帮助", "使用方法"), ("设置要求", "设置要求"), ("无法注册热键", "无法注册热键"), ("无法写入配置", "无法写入配置"),
+        ("联系作者", "联系作者")]
+
+
+def pixel(x, y):
+    """The screen's colour at (x, y) as "r,g,b"."""
+    out = subprocess.run(["import", "-window", "root", "-crop", "1x1+%d+%d" % (x, y), "txt:-"],
+                         stdout=subprocess.PIPE, check=True).stdout.decode()
+    return out.splitlines()[1].split("(")[1].split(")")[0].replace(" ", "")
+
+
+class DpiTest(unittest.TestCase):
+    def tearDown(self):
+        h.wine("reg", "delete", DESKTOP, "/v", "LogPixels", "/f")
+        h.wine("reg", "add", THEME, "/v", "ThemeActive", "/d", "1", "/f")
+
+    def assert_texts_whole(self, d):
+        for c in d["controls"]:
+            if c["class"] in ("Static", "Button") and c["text"]:
+                self.assertLessEqual(c["textWidth"], c["rect"][2], "%s cut in %s" % (c["text"], d["caption"]))
+
+    def test_texts_are_whole_and_the_strip_scales_at_each_scale(self):
+        for dpi in (96, 120, 144, 192):
+            for look in ("1", "0"):
+                with self.subTest(dpi=dpi, look=look):
+                    h.wine("reg", "add", DESKTOP, "/v", "LogPixels", "/t", "REG_DWORD", "/d", dpi, "/f")
+                    h.wine("reg", "add", THEME, "/v", "ThemeActive", "/d", look, "/f")
+                    app = h.App("dpi")
+                    try:
+                        d, c, links, browsers = wait_link(app.start(wrapper=NO_NAMES))
+                        self.assertEqual((d["dpi"], d["font"][1]), (dpi, -((9 * dpi + 36) // 72)))
+                        self.assert_texts_whole(d)
+                        width, height = c[1008]["rect"][2:]
+                        top = 0 if look == "1" else (2 * dpi + 48) // 96
+                        self.assertEqual((links[0]["rect"], width), ([0, top, width, height], d["client"][2]))
+                        self.assertEqual(c[1015]["rect"][1], top + height, "the line right under the strip")
+                        # The picture fills the link to its last row and column: no white band.
+                        x, y = d["client"][0] + width - 2, d["client"][1] + top + height - 2
+                        h.xdo("mousemove", 1, 1)
+                        self.assertNotEqual(pixel(x, y), "255,255,255")
+                        if look == "1" and dpi in (96, 144):
+                            h.screenshot("main_dialog_%d" % (dpi * 100 // 96), d["rect"])
+                        if look == "0":
+                            for label, caption in HELP:
+                                app.command(item(d, label))
+                                self.assert_texts_whole(h.probe(h.find(caption)))
+                                h.post(h.find(caption), h.WM_COMMAND, 2)
+                                h.wait(lambda: not h.find(caption, 0.2), 30, caption + " closed")
+                    finally:
+                        app.stop()
+
+
+if __name__ == "__main__":
+    unittest.main()
