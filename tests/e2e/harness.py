@@ -10,7 +10,6 @@ import os
 import select
 import shutil
 import socket
-import socketserver
 import struct
 import subprocess
 import threading
@@ -29,13 +28,10 @@ DEVNULL = subprocess.DEVNULL
 
 def wait(predicate, timeout=30.0, what="a condition"):
     deadline = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value or time.monotonic() > deadline:
-            if not value:
-                raise AssertionError("timed out after %.0f s waiting for %s" % (timeout, what))
-            return value
+    while not (value := predicate()):
+        assert time.monotonic() < deadline, "timed out after %.0f s waiting for %s" % (timeout, what)
         time.sleep(0.05)
+    return value
 
 
 def winpath(path):
@@ -67,9 +63,7 @@ def probe(hwnd, timeout=45.0):
     def attempt():
         if driver("probe", hwnd, winpath(out))[0] == 0:
             with open(out, encoding="utf-8") as f:
-                data = json.load(f)
-            os.remove(out)
-            return data
+                return json.load(f)
     return wait(attempt, timeout, "window %s to answer the probe" % hwnd)
 
 
@@ -231,15 +225,13 @@ class Target:
 
     def quiet(self, since=0):
         """The events once none has come for 0.6 s: the clicking has ended."""
-        seen = {"events": None, "at": 0.0}
+        seen = [None, 0.0]
 
         def settled():
-            events = self.events(since)
-            if events != seen["events"]:
-                seen.update(events=events, at=time.monotonic())
-            return time.monotonic() - seen["at"] >= 0.6
-        wait(settled, 60, "the clicks to stop")
-        return seen["events"]
+            if self.events(since) != seen[0]:
+                seen[:] = [self.events(since), time.monotonic()]
+            return time.monotonic() - seen[1] >= 0.6
+        return wait(settled, 60, "the clicks to stop") and seen[0]
 
     def stop(self):
         self.process.kill()
@@ -284,7 +276,7 @@ class Server:
     def __init__(self):
         self.routes, self.requests, outer = {}, [], self
 
-        class Handler(http.server.BaseHTTPRequestHandler):
+        class Handler(http.server.BaseHTTPRequestHandler):  # one request a connection (HTTP/1.0)
             def do_GET(self):
                 closed = threading.Event()
                 outer.requests.append((self.path, dict(self.headers), closed))
@@ -304,9 +296,7 @@ class Server:
 
             def log_message(self, *args):
                 pass
-        socketserver.ThreadingTCPServer.allow_reuse_address = True
-        self.httpd = socketserver.ThreadingTCPServer(("127.0.0.1", 80), Handler)
-        self.httpd.daemon_threads = True
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 80), Handler)
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
 
     def requested(self, path):
@@ -338,11 +328,12 @@ def slow_name_server(address, ip, delay):
     return answers
 
 
-def resolver(hosts, nameserver):
-    """A command prefix that gives wine a mount namespace with these /etc/hosts and resolver."""
+def resolver(nameserver):
+    """A command prefix that gives wine a mount namespace where only that name server knows the content host."""
     folder = os.path.join(BUILD, "resolver-" + uuid.uuid4().hex[:8])
     os.makedirs(folder)
-    for name, text in (("hosts", hosts), ("resolv.conf", "nameserver %s\noptions timeout:15 attempts:1\n" % nameserver)):
+    for name, text in (("hosts", "127.0.0.1\tlocalhost\n"),
+                       ("resolv.conf", "nameserver %s\noptions timeout:15 attempts:1\n" % nameserver)):
         with open(os.path.join(folder, name), "w") as f:
             f.write(text)
     script = 'mount --bind "$0/hosts" /etc/hosts && mount --bind "$0/resolv.conf" /etc/resolv.conf && exec "$@"'

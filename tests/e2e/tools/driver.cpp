@@ -3,15 +3,12 @@
 //   qw_driver probe <hwnd> <file>          -> runs qw_probe.dll inside the window's process
 //   qw_driver send|post <hwnd> <message or registered name> <wParam> <lParam>
 //   qw_driver hold <vk> <seconds>          -> "held" once the hot-key is ours; keeps it
-//   qw_driver link <lnk>                   -> target <tab> working directory
-//   qw_driver folder <csidl>               -> a shell folder's path
 //   qw_driver untray <hwnd> <id>           -> drops a tray icon, as a restarting shell does
 //   qw_driver log <file> <what>...         -> appends a line: stands in for the browser and editor
 // Built again as qw_click_target.exe <file>: a window over the whole screen that logs
 // "<microseconds> <LD|LU|RD|RU|ready> <message time>" for every button event.
 #include <windows.h>
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <cstdio>
 #include <string>
@@ -20,12 +17,6 @@ namespace {
 
 long Number(const wchar_t* text) { return static_cast<long>(wcstoul(text, nullptr, 0)); }
 HWND Window(const wchar_t* text) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(Number(text))); }
-
-void Print(const std::wstring& line) {
-  char out[4096];
-  const int n = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, out, sizeof(out), nullptr, nullptr);
-  if (n > 0) std::printf("%s\n", out);
-}
 
 bool Append(const wchar_t* file, const std::wstring& line) {
   char out[4096];
@@ -63,8 +54,8 @@ int Probe(HWND window, const wchar_t* file) {
   wcscpy(wcsrchr(dll, L'\\') + 1, L"qw_probe.dll");
   HMODULE local = LoadLibraryW(dll);
   if (!process || !local) return 2;
-  const UINT_PTR offset = reinterpret_cast<UINT_PTR>(GetProcAddress(local, "ProbeWindow@4")) -
-                          reinterpret_cast<UINT_PTR>(local);
+  const UINT_PTR offset =
+      reinterpret_cast<UINT_PTR>(GetProcAddress(local, "ProbeWindow@4")) - reinterpret_cast<UINT_PTR>(local);
   const std::wstring request = std::to_wstring(reinterpret_cast<UINT_PTR>(window)) + L" " + file;
   const size_t dllChars = wcslen(dll) + 1;
   auto* remote = static_cast<wchar_t*>(
@@ -84,8 +75,7 @@ int Probe(HWND window, const wchar_t* file) {
                              GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW"))),
                          remote);
   const DWORD result =
-      base ? run(reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<UINT_PTR>(base) + offset), remote + dllChars)
-           : 1;
+      base ? run(reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<UINT_PTR>(base) + offset), remote + dllChars) : 1;
   VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   CloseHandle(process);
   return result == 1 ? 0 : 4;
@@ -101,22 +91,6 @@ int Hold(UINT vk, DWORD seconds) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
   }
   return 0;
-}
-
-int Link(const wchar_t* path) {
-  CoInitialize(nullptr);
-  IShellLinkW* link = nullptr;
-  IPersistFile* file = nullptr;
-  wchar_t target[MAX_PATH] = {}, directory[MAX_PATH] = {};
-  bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                       reinterpret_cast<void**>(&link))) &&
-            SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-            SUCCEEDED(file->Load(path, STGM_READ)) && SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) &&
-            SUCCEEDED(link->GetWorkingDirectory(directory, MAX_PATH));
-  if (ok) Print(std::wstring(target) + L"\t" + directory);
-  if (file) file->Release();
-  if (link) link->Release();
-  return ok ? 0 : 1;
 }
 
 int Untray(HWND window, UINT id) {
@@ -159,9 +133,8 @@ int Target(const wchar_t* log) {
   c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   c.lpszClassName = L"QwClickTarget";
   RegisterClassW(&c);
-  if (!CreateWindowExW(0, c.lpszClassName, c.lpszClassName, WS_POPUP | WS_VISIBLE, 0, 0,
-                       GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr,
-                       nullptr) ||
+  if (!CreateWindowExW(0, c.lpszClassName, c.lpszClassName, WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                       GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr) ||
       !Append(log, L"0 ready 0\n"))
     return 1;
   MSG m;
@@ -187,17 +160,10 @@ int wmain(int argc, wchar_t** argv) {
     const LPARAM lParam = argv[5][0] == L'=' ? reinterpret_cast<LPARAM>(argv[5] + 1) : Number(argv[5]);
     if (command == L"post") return PostMessageW(Window(argv[2]), message, Number(argv[4]), lParam) ? 0 : 1;
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(Window(argv[2]), message, Number(argv[4]), lParam, SMTO_NORMAL, 10000, &result))
-      return 1;
+    if (!SendMessageTimeoutW(Window(argv[2]), message, Number(argv[4]), lParam, SMTO_NORMAL, 10000, &result)) return 1;
     return std::printf("%lu\n", static_cast<unsigned long>(result)), 0;
   }
   if (command == L"hold" && argc == 4) return Hold(Number(argv[2]), Number(argv[3]));
-  if (command == L"link" && argc == 3) return Link(argv[2]);
-  if (command == L"folder" && argc == 3) {
-    wchar_t path[MAX_PATH];
-    if (!SHGetSpecialFolderPathW(nullptr, path, Number(argv[2]), FALSE)) return 1;
-    return Print(path), 0;
-  }
   if (command == L"untray" && argc == 4) return Untray(Window(argv[2]), Number(argv[3]));
   if (command == L"log" && argc >= 3) return Log(argc, argv);
   return 64;

@@ -13,9 +13,8 @@ std::string Quote(const wchar_t* text) {
   std::string out = "\"";
   for (const char* c = utf8; *c; ++c) {
     if (*c == '"' || *c == '\\') out += '\\';
-    if (*c == '\n') out += "\\n";
-    else if (*c == '\t') out += "\\t";
-    else out += *c;
+    out += static_cast<unsigned char>(*c) < 0x20 ? "\\u00" + std::string(1, "01"[*c / 16]) + "0123456789abcdef"[*c % 16]
+                                                 : std::string(1, *c);
   }
   return out + "\"";
 }
@@ -53,8 +52,8 @@ std::string Menu(HMENU menu) {
     GetMenuStringW(menu, i, text, 255, MF_BYPOSITION);
     RECT r = {};
     GetMenuItemRect(nullptr, menu, i, &r);
-    out += (i ? ",{\"id\":" : "{\"id\":") + Num(static_cast<int>(GetMenuItemID(menu, i))) + ",\"text\":" +
-           Quote(text) + ",\"rect\":" + Rect(r) + ",\"items\":" + Menu(GetSubMenu(menu, i)) + "}";
+    out += (i ? ",{\"id\":" : "{\"id\":") + Num(static_cast<int>(GetMenuItemID(menu, i))) + ",\"text\":" + Quote(text) +
+           ",\"rect\":" + Rect(r) + ",\"items\":" + Menu(GetSubMenu(menu, i)) + "}";
   }
   return out + "]";
 }
@@ -85,7 +84,8 @@ BOOL CALLBACK CollectTips(HWND tip, LPARAM param) {
     TOOLINFOW info = {};
     info.cbSize = TTTOOLINFOW_V2_SIZE;
     info.lpszText = text;
-    if (SendMessageW(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info)) && GetAncestor(info.hwnd, GA_ROOT) == tips->root)
+    if (SendMessageW(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info)) &&
+        GetAncestor(info.hwnd, GA_ROOT) == tips->root)
       tips->json += (tips->json.empty() ? "[" : ",[") + Num(GetDlgCtrlID(info.hwnd)) + "," + Quote(text) + "]";
   }
   return TRUE;
@@ -108,25 +108,25 @@ std::string Window(HWND w) {
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
-  std::string out = "{\"caption\":" + Text(w) + ",\"class\":" + Class(w) + ",\"style\":" +
-                    Num(GetWindowLongW(w, GWL_STYLE)) + ",\"visible\":" + Num(IsWindowVisible(w)) +
-                    ",\"iconic\":" + Num(IsIconic(w)) + ",\"owner\":" +
-                    Num(reinterpret_cast<UINT_PTR>(GetWindow(w, GW_OWNER))) + ",\"rect\":" + Rect(r) +
-                    ",\"client\":" + Rect(client) + ",\"font\":[" + Quote(font.lfFaceName) + "," + Num(font.lfHeight) +
-                    "],\"dpi\":" + Num(dpi) + ",\"icon\":\"" +
-                    (shown == LoadIconW(nullptr, IDI_WARNING)       ? "warning"
-                     : shown == LoadIconW(nullptr, IDI_INFORMATION) ? "information"
-                                                                    : "") +
-                    "\",\"hand\":" + Num(cursor.hCursor == LoadCursorW(nullptr, IDC_HAND)) +
-                    ",\"menu\":" + Menu(GetMenu(w)) + ",\"popup\":" +
-                    Menu(reinterpret_cast<HMENU>(SendMessageW(w, MN_GETHMENU, 0, 0))) + ",\"controls\":[";
+  std::string out =
+      "{\"caption\":" + Text(w) + ",\"class\":" + Class(w) + ",\"style\":" + Num(GetWindowLongW(w, GWL_STYLE)) +
+      ",\"visible\":" + Num(IsWindowVisible(w)) + ",\"iconic\":" + Num(IsIconic(w)) +
+      ",\"owner\":" + Num(reinterpret_cast<UINT_PTR>(GetWindow(w, GW_OWNER))) + ",\"rect\":" + Rect(r) +
+      ",\"client\":" + Rect(client) + ",\"font\":[" + Quote(font.lfFaceName) + "," + Num(font.lfHeight) +
+      "],\"dpi\":" + Num(dpi) + ",\"icon\":\"" +
+      (shown == LoadIconW(nullptr, IDI_WARNING)       ? "warning"
+       : shown == LoadIconW(nullptr, IDI_INFORMATION) ? "information"
+                                                      : "") +
+      "\",\"hand\":" + Num(cursor.hCursor == LoadCursorW(nullptr, IDC_HAND)) + ",\"menu\":" + Menu(GetMenu(w)) +
+      ",\"popup\":" + Menu(reinterpret_cast<HMENU>(SendMessageW(w, MN_GETHMENU, 0, 0))) + ",\"controls\":[";
   for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     RECT cr;
     GetWindowRect(c, &cr);
     MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&cr), 2);
-    out += "{\"id\":" + Num(static_cast<short>(GetDlgCtrlID(c))) + ",\"hwnd\":" + Num(reinterpret_cast<UINT_PTR>(c)) + ",\"class\":" + Class(c) + ",\"text\":" + Text(c) +
-           ",\"style\":" + Num(GetWindowLongW(c, GWL_STYLE)) + ",\"visible\":" + Num(IsWindowVisible(c)) +
-           ",\"rect\":" + Rect(cr) + ",\"textWidth\":" + Num(TextWidth(c)) + ",\"items\":[";
+    out += "{\"id\":" + Num(static_cast<short>(GetDlgCtrlID(c))) + ",\"hwnd\":" + Num(reinterpret_cast<UINT_PTR>(c)) +
+           ",\"class\":" + Class(c) + ",\"text\":" + Text(c) + ",\"style\":" + Num(GetWindowLongW(c, GWL_STYLE)) +
+           ",\"visible\":" + Num(IsWindowVisible(c)) + ",\"rect\":" + Rect(cr) + ",\"textWidth\":" + Num(TextWidth(c)) +
+           ",\"items\":[";
     const bool combo = Class(c) == "\"ComboBox\"";
     for (int i = 0; combo && i < SendMessageW(c, CB_GETCOUNT, 0, 0); ++i) {
       wchar_t item[256] = {};
