@@ -1,5 +1,4 @@
-// The click thread's schedule, tuning, stop and one-thread rule, against a fake clock,
-// mouse and random source.
+// The click thread's schedule, tuning, stop and one-thread rule, on a fake clock, mouse and random source.
 #include "clicker/click_cycle.h"
 
 #include <gtest/gtest.h>
@@ -30,8 +29,7 @@ struct FakePlatform final : ClickPlatform {
   int64_t lateAt = 150 * Ms, lateBy = 0;  // the wait ending at lateAt wakes lateBy late
   int64_t now = 0;
   bool pressed = false, stopSignalled = false;
-  int waits = 0, threadsCreated = 0;
-  uint32_t draws = 0;
+  int waits = 0, threadsCreated = 0, draws = 0;
   std::string events;  // "D<ms>" press, "U<ms>" release, "x,y" cursor put there
 
   int64_t NowMicroseconds() noexcept override { return now; }
@@ -66,11 +64,8 @@ struct FakePlatform final : ClickPlatform {
     const auto [at, action, value] = step;
     if (action == Stop) running = false, stopSignalled = true;
     if (action == Start && !running) stopSignalled = false, threadsCreated += BeginClicking(button);
-    if (action == SetMethod) method = value;
-    if (action == SetInterval) interval = value;
-    if (action == SetHold) tuning.hold = value;
-    if (action == SetCount) tuning.count = value;
-    if (action == SetJitter) tuning.jitter = value;
+    std::atomic<int32_t>* const settings[] = {&method, &interval, &tuning.hold, &tuning.count, &tuning.jitter};
+    if (action >= SetMethod && action < SetPoint) *settings[action - SetMethod] = static_cast<int32_t>(value);
     if (action == SetPoint) tuning.point = value;
   }
 };
@@ -90,41 +85,36 @@ const TimelineCase kTimelines[] = {
      {{2000, Stop, 0}}, "D0 U50 D1050 U1100 ", 2000},
     {"double click with interval 200: a cycle of 350 ms", DoubleClick, 200, {{1000, Stop, 0}},
      "D0 U50 D100 U150 D350 U400 D450 U500 D700 U750 D800 U850 ", 1000},
-    {"a stop during a double click lets it finish, then ends without the pause", DoubleClick, 200,
-     {{420, Stop, 0}}, "D0 U50 D100 U150 D350 U400 D450 U500 ", 500},
-    {"a stop during a press lets the release come on time", SingleClick, 100, {{170, Stop, 0}},
-     "D0 U50 D150 U200 ", 200},
+    {"a stop in a double click lets it finish, then ends without the pause", DoubleClick, 200, {{420, Stop, 0}},
+     "D0 U50 D100 U150 D350 U400 D450 U500 ", 500},
+    {"a stop in a press lets the release come on time", SingleClick, 100, {{170, Stop, 0}}, "D0 U50 D150 U200 ", 200},
     {"a disabled button sends nothing and waits its interval", Disabled, 300, {{1000, Stop, 0}}, "", 1000},
     {"a disabled button with interval 0 idles instead of spinning", Disabled, 0, {{10, Stop, 0}}, "", 10},
-    {"a save mid-run changes the method from the next cycle", SingleClick, 100,
-     {{120, SetMethod, DoubleClick}, {420, Stop, 0}}, "D0 U50 D150 U200 D250 U300 D400 U450 D500 U550 ", 550},
-    {"a save mid-run changes the interval from the pause it is read for", SingleClick, 100,
+    {"a save changes the method from the next cycle", SingleClick, 100, {{120, SetMethod, DoubleClick}, {420, Stop, 0}},
+     "D0 U50 D150 U200 D250 U300 D400 U450 D500 U550 ", 550},
+    {"a save changes the interval from the pause it is read for", SingleClick, 100,
      {{20, SetInterval, 300}, {800, Stop, 0}}, "D0 U50 D350 U400 D700 U750 ", 800},
-    {"a save that enables a disabled button starts its clicks at its next cycle", Disabled, 200,
+    {"a save that enables a disabled button clicks from its next cycle", Disabled, 200,
      {{50, SetMethod, SingleClick}, {500, Stop, 0}}, "D200 U250 D450 U500 ", 500},
-    {"a stop then a start within one cycle keeps the same thread clicking, on schedule", SingleClick, 1000,
+    {"a stop then a start within one cycle: the same thread, on schedule", SingleClick, 1000,
      {{20, Stop, 0}, {30, Start, 0}, {1500, Stop, 0}}, "D0 U50 D1050 U1100 ", 1500},
-    {"a start right after a stop that cut the pause short begins a new cycle at once", SingleClick, 1000,
+    {"a start right after a stop that cut the pause short: a new cycle at once", SingleClick, 1000,
      {{300, Stop, 0}, {300, Start, 0}, {400, Stop, 0}}, "D0 U50 D300 U350 ", 400},
-    {"a negative interval from a hand-edited file counts as none, not as weeks", SingleClick, -5,
-     {{120, Stop, 0}}, "D0 U50 D50 U100 D100 U150 ", 150},
+    {"a negative interval (hand-edited) counts as none, not as weeks", SingleClick, -5, {{120, Stop, 0}},
+     "D0 U50 D50 U100 D100 U150 ", 150},
     {"a wake-up 20 ms late is made up within the cycle: no drift", SingleClick, 100, {{700, Stop, 0}},
      "D0 U50 D170 U200 D300 U350 D450 U500 D600 U650 ", 700, 20},
-    {"a stall of 300 ms moves the schedule: nothing made up in a burst", SingleClick, 100, {{700, Stop, 0}},
+    {"a stall of 300 ms moves the schedule: no burst", SingleClick, 100, {{700, Stop, 0}},
      "D0 U50 D450 U500 D600 U650 ", 700, 300},
-    {"a press is held for its hold time, the pause follows the release", SingleClick, 1000,
-     {{0, SetHold, 200}, {2600, Stop, 0}}, "D0 U200 D1200 U1400 D2400 U2600 ", 2600},
-    {"a double click holds each press, the gap between them stays 50 ms", DoubleClick, 300,
-     {{0, SetHold, 100}, {1000, Stop, 0}}, "D0 U100 D150 U250 D550 U650 D700 U800 ", 1000},
-    {"the count runs out: the last release, then the end, without the pause", SingleClick, 100,
-     {{0, SetCount, 3}}, "D0 U50 D150 U200 D300 U350 ", 350},
-    {"a double click counts as one click", DoubleClick, 100, {{0, SetCount, 2}},
-     "D0 U50 D100 U150 D250 U300 D350 U400 ", 400},
+    {"a press is held for its hold time, then the pause", SingleClick, 1000, {{0, SetHold, 200}, {2600, Stop, 0}},
+     "D0 U200 D1200 U1400 D2400 U2600 ", 2600},
+    {"a double click counts as one; the count runs out: the last release, the end", DoubleClick, 100,
+     {{0, SetCount, 2}}, "D0 U50 D100 U150 D250 U300 D350 U400 ", 400},
     {"a start while the clicks run counts them from zero again", SingleClick, 100,
      {{0, SetCount, 3}, {170, Stop, 0}, {170, Start, 0}}, "D0 U50 D150 U200 D300 U350 D450 U500 D600 U650 ", 650},
-    {"the cursor is put on the point before each press", DoubleClick, 100,
-     {{0, SetPoint, PackPoint({true, -5, 7})}, {450, Stop, 0}},
-     "-5,7 D0 U50 -5,7 D100 U150 -5,7 D250 U300 -5,7 D350 U400 ", 450},
+    {"each press of a double click held, 50 ms apart, at the point", DoubleClick, 300,
+     {{0, SetHold, 100}, {0, SetPoint, PackPoint({true, -5, 7})}, {1000, Stop, 0}},
+     "-5,7 D0 U100 -5,7 D150 U250 -5,7 D550 U650 -5,7 D700 U800 ", 1000},
     {"each pause is drawn anew within the spread", SingleClick, 100, {{0, SetJitter, 20}, {600, Stop, 0}},
      "D0 U50 D130 U180 D300 U350 D430 U480 ", 600},
 };
