@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks under Wine in the tests' namespace and prints their
-# figures: every tests/bench/*_bench.py (start-up and footprint against a bare dialog
-# program, click timing). The release build is measured for start-up and footprint.
+# figures: every bench/*_bench.py (start-up and footprint against a bare dialog program
+# with the same manifest; click timing against a plain click loop). The release build
+# is the program measured.
 #   scripts/bench.sh [benchmark file pattern, default *_bench.py]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,7 +19,7 @@ source "$root/scripts/wine_env.sh"
 trap qw_wine_cleanup EXIT
 QW_XVFB=1 qw_start_display
 qw_make_prefix "$build/bench-prefix"
-for bench in "$root"/tests/bench/$pattern; do
+for bench in "$root"/bench/$pattern; do
   echo "== $(basename "$bench")"
   python3 "$bench"
 done
