@@ -3,7 +3,7 @@
 # figures: every bench/*_bench.py (start-up and footprint against a bare dialog program
 # with the same manifest; click timing against a plain click loop). The release build
 # is the program measured.
-#   scripts/bench.sh [benchmark file pattern, default *_bench.py]
+#   scripts/bench.sh [benchmark file pattern, default *_bench.py] [arguments for each benchmark]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${QW_BUILD_ROOT:-$root/build}"
@@ -21,5 +21,5 @@ QW_XVFB=1 qw_start_display
 qw_make_prefix "$build/bench-prefix"
 for bench in "$root"/bench/$pattern; do
   echo "== $(basename "$bench")"
-  python3 "$bench"
+  python3 "$bench" "${@:2}"
 done
