@@ -250,8 +250,11 @@ def percentile(values, p):
 
 
 def spread(values):
-    """(min, first quartile, median, third quartile, max)."""
-    return tuple(percentile(values, p) for p in (0, 25, 50, 75, 100))
+    """(min, first quartile, median, third quartile, max), the quartiles interpolated as
+    the median is."""
+    if len(values) < 2:
+        return (values[0],) * 5
+    return (min(values),) + tuple(statistics.quantiles(values, n=4, method="inclusive")) + (max(values),)
 
 
 def drift_per_100(starts_us, nominal_ms):
