@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks under Wine in the tests' namespace and prints their
-# figures: every tests/bench/*_bench.py (start-up and footprint against a bare dialog
-# program, click timing). The release build is measured for start-up and footprint.
-#   scripts/bench.sh [benchmark file pattern, default *_bench.py]
+# figures: every bench/*_bench.py (start-up and footprint against a bare dialog program
+# with the same manifest; click timing against a plain click loop). The release build
+# is the program measured.
+#   scripts/bench.sh [benchmark file pattern, default *_bench.py] [arguments for each benchmark]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${QW_BUILD_ROOT:-$root/build}"
@@ -18,7 +19,7 @@ source "$root/scripts/wine_env.sh"
 trap qw_wine_cleanup EXIT
 QW_XVFB=1 qw_start_display
 qw_make_prefix "$build/bench-prefix"
-for bench in "$root"/tests/bench/$pattern; do
+for bench in "$root"/bench/$pattern; do
   echo "== $(basename "$bench")"
-  python3 "$bench"
+  python3 "$bench" "${@:2}"
 done

@@ -20,17 +20,22 @@ TEST(BannerStripLook, ThemedOnlyFromVersionSixWithThemeActiveText1) {
   }
 }
 
-TEST(BannerGeometry, StripAndLinkCoverTheSamePixelsInBothLooks) {
-  // The link is placed as (left, top, width, height).
-  const std::tuple<Look, int32_t, int32_t, BannerBox, BannerBox> cases[] = {
-      {Look::Themed, 236, 36, {0, 0, 236, 36}, {0, 0, 236, 36}},
-      {Look::Classic, 236, 36, {0, 2, 236, 38}, {0, 2, 236, 36}},
-      {Look::Classic, 270, 33, {0, 2, 270, 35}, {0, 2, 270, 33}}};
-  for (const auto& [look, width, height, strip, link] : cases) {
-    const BannerBox gotStrip = BannerRectFor(look, width, height), gotLink = FallbackLinkPlacement(look, width, height);
+TEST(BannerGeometry, StripAndLinkCoverTheSamePixelsInBothLooksAndThePictureFitsTheLink) {
+  // The link is placed as (left, top, width, height); at 120 DPI the offset of 2.5 pixels rounds up.
+  const std::tuple<Look, uint32_t, int32_t, int32_t, BannerBox, BannerBox> cases[] = {
+      {Look::Themed, 96, 236, 36, {0, 0, 236, 36}, {0, 0, 236, 36}},
+      {Look::Classic, 96, 236, 36, {0, 2, 236, 38}, {0, 2, 236, 36}},
+      {Look::Classic, 120, 270, 33, {0, 3, 270, 36}, {0, 3, 270, 33}}};
+  for (const auto& [look, dpi, width, height, strip, link] : cases) {
+    const BannerBox gotStrip = BannerRectFor(look, width, height, dpi);
+    const BannerBox gotLink = FallbackLinkPlacement(look, width, height, dpi);
     EXPECT_EQ(0, std::memcmp(&gotStrip, &strip, sizeof strip)) << width << "x" << height;
     EXPECT_EQ(0, std::memcmp(&gotLink, &link, sizeof link)) << width << "x" << height;
   }
+  // The picture as it is up to its own size, the double one shrunk beyond it.
+  const std::tuple<int32_t, int32_t, BannerPicture> pictures[] = {
+      {236, 36, BannerPicture::Original}, {237, 30, BannerPicture::Double}, {200, 37, BannerPicture::Double}};
+  for (const auto& [width, height, picture] : pictures) EXPECT_EQ(PictureFor(width, height), picture) << width;
 }
 
 TEST(BannerProbe, OnlyWinsockTwoPointTwoIsTrustedAndOnlyATimeOutShowsTheLink) {

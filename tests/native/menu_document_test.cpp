@@ -27,8 +27,7 @@ TEST(ReadOnlineMenuDocument, GivesTitleAndEntriesInDocumentOrder) {
       {"<!-- menu --><menu name='" TUIJIAN "'><item id='45001' name='" XIAZAI "' url='http://a/'/>"
        "<item id='45002' name='b' url='http://b/'><sub id='45003' name='z' url='http://sub/'/></item></menu>",
        TUIJIAN "(&A)", {"45001 " XIAZAI " http://a/", "45002 b http://b/"}},
-      {"", "", {}},
-      {"<m name='a'>text only<!-- c --></m>", "", {}},
+      {"", "", {}}, {"<m name='a'>text only<!-- c --></m>", "", {}},
       {"<r name='ab'><x id='45003' name='c' url='http://c/'/>t<!-- c --><y id='45001' name='a' url='http://a/'/></r>"
        "<n name='b'><i id='45002' name='y' url='http://y/'/></n>", "ab(&A)", {"45003 c http://c/", "45001 a http://a/"}},
       {"<m name='a'><i id='45001' name='x' url='http://one/'/><i id='45002' na",  // cut: what was read is kept
@@ -42,24 +41,17 @@ TEST(ReadOnlineMenuDocument, GivesTitleAndEntriesInDocumentOrder) {
   for (const auto& [text, title, entries] : cases) {
     const OnlineMenuDocument menu = ReadOnlineMenuDocument(text);
     EXPECT_EQ(Entries(menu), entries) << text;
-    if (!entries.empty()) {
-      EXPECT_EQ(std::string(menu.title), title) << text;
-    }
+    if (!entries.empty()) EXPECT_EQ(std::string(menu.title), title) << text;
   }
 }
 
 TEST(MakeOnlineMenuTitle, FitsTheTenByteBufferWithoutSplittingACharacter) {
   // clang-format off
   const std::pair<const char*, std::string> cases[] = {
-      {"abcde", "abcde(&A)"},
-      {"abcdef", "abcde(&A)"},
-      {TUIJIAN XIAZAI, TUIJIAN "(&A)"},       // two characters fit, not two and a half
-      {"a" TUIJIAN "x", "a" TUIJIAN "(&A)"},  // exactly 5 bytes
-      {"ab" TUIJIAN, "ab\xCD\xC6(&A)"},       // the second character would end at byte 6
-      {"abcd" TUIJIAN, "abcd(&A)"},
-      {"ab\x81", "ab(&A)"},  // a lead byte with nothing after it
-      {"\x81" "Abcd", "\x81" "Abcd(&A)"},  // lead and trail byte count as one character
-      {nullptr, "(&A)"},
+      {"abcde", "abcde(&A)"}, {"abcdef", "abcde(&A)"}, {nullptr, "(&A)"}, {"abcd" TUIJIAN, "abcd(&A)"},
+      {TUIJIAN XIAZAI, TUIJIAN "(&A)"}, {"a" TUIJIAN "x", "a" TUIJIAN "(&A)"},  // two characters fit; exactly 5 bytes
+      {"ab" TUIJIAN, "ab\xCD\xC6(&A)"},  // the second character would end at byte 6
+      {"ab\x81", "ab(&A)"}, {"\x81" "Abcd", "\x81" "Abcd(&A)"},  // a lead byte alone; lead and trail byte as one
   };  // clang-format on
   for (const auto& [name, expected] : cases) {
     char title[OnlineMenuTitleSize];  // exactly ten bytes: AddressSanitizer sees a write past them
@@ -71,10 +63,9 @@ TEST(MakeOnlineMenuTitle, FitsTheTenByteBufferWithoutSplittingACharacter) {
 TEST(OnlineMenuAddresses, OpensOnlyWebAddressesOfTheChosenOnlineMenuId) {
   const char* const web[] = {"http://www.example.com/", "HTTPS://x/a?b=c&d=e#f", "http://\xC0\xFD\xD7\xD3/\xCF\xC2"};
   // clang-format off
-  const char* const other[] = {"http://", "https://", "", nullptr, "http:/x", "httpx://x", " http://x", "ftp://x/",
-                               "file:///C:/Windows/System32/calc.exe", "C:\\Windows\\calc.exe", "\\\\server\\x.exe",
-                               "javascript:alert(1)", "http://x/\"--flag", "http://x/ y", "http://x/\ty", "http://x/\x7F"};
-  // clang-format on
+  const char* const other[] = {"http://", "https://", "", nullptr, "http:/x/y", "httpx://x", " http://x", "ftp://x/",
+                               "C:\\a.exe", "file:///C:/a.exe", "http://x/\"--flag", "http://x/ y", "http://x/\ty",
+                               "http://x/\x7F"};  // clang-format on
   for (const char* url : web) EXPECT_TRUE(IsWebAddress(url)) << url;
   for (const char* url : other) EXPECT_FALSE(IsWebAddress(url)) << (url ? url : "(null)");
 
@@ -85,8 +76,9 @@ TEST(OnlineMenuAddresses, OpensOnlyWebAddressesOfTheChosenOnlineMenuId) {
       {0, "h", "http://zero/"},
   };
   // clang-format off
-  const std::pair<uint64_t, std::vector<std::string>> cases[] = {{45001, {"http://one/", "https://three/"}}, {45003, {"https://after-unsafe/"}}, {45004, {}},
-               {45099, {"http://last/"}}, {45100, {}}, {45000, {}}, {0, {}}, {45001 + 0x10000, {}}};  // clang-format on
+  const std::pair<uint64_t, std::vector<std::string>> cases[] = {
+      {45001, {"http://one/", "https://three/"}}, {45003, {"https://after-unsafe/"}}, {45004, {}},
+      {45099, {"http://last/"}}, {45100, {}}, {45000, {}}, {0, {}}, {45001 + 0x10000, {}}};  // clang-format on
   for (const auto& [command, expected] : cases) {
     std::vector<std::string> opened;
     for (const char* url : OnlineMenuAddresses(items, command)) opened.push_back(url);

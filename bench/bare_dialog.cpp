@@ -1,5 +1,5 @@
 // The yardstick for the start-up and memory benchmark: the smallest Win32 program
-// with a dialog of the same size and font, built by the same toolchain.
+// with a dialog of the same size and font and the same manifest, built by the same toolchain.
 #include <windows.h>
 #include <commctrl.h>
 
