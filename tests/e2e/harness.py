@@ -1,8 +1,7 @@
-"""Drives the real program under Wine: windows found and read through qw_driver.exe and
-qw_probe.dll, keys and the mouse through xdotool, clicks counted by qw_click_target.exe,
-and the content server's and a slow name server's answers on loopback. The environment
-(DISPLAY, WINEPREFIX, locale, namespace) comes from scripts/test_wine.sh. Every wait is
-a poll with a time-out."""
+"""Drives the real program under Wine: windows found and read through qw_driver.exe and qw_probe.dll,
+keys and the mouse through xdotool, clicks counted by qw_click_target.exe, and the content server's
+and a slow name server's answers on loopback. scripts/test_wine.sh sets up the display, the prefix
+and the network namespace. Every wait is a poll with a time-out."""
 
 import http.server
 import json
@@ -14,16 +13,15 @@ import struct
 import subprocess
 import threading
 import time
+import unittest
 import uuid
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-BUILD = os.environ.get("QW_BUILD_DIR") or os.path.join(ROOT, "build", "win32")
-TOOLS = os.path.join(BUILD, "e2e")
-PREFIX = os.environ.get("WINEPREFIX", "")
+BUILD = os.environ.get("QW_BUILD_DIR") or os.path.join(os.path.dirname(__file__), "..", "..", "build", "win32")
+TOOLS, PREFIX = os.path.join(BUILD, "e2e"), os.environ.get("WINEPREFIX", "")
 TITLE = "青梧鼠标连点器v0.2"
 CONTENT_HOST = "qw-content.test"  # 127.0.0.1 inside the tests' namespace (scripts/isolated.sh)
 WM_COMMAND, WM_SYSCOMMAND, WM_SETTEXT, CB_SETCURSEL, WM_TRAYICON = 0x111, 0x112, 0xC, 0x14E, 0x400
-DEVNULL = subprocess.DEVNULL
+OUT = dict(stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
 
 
 def wait(predicate, timeout=30.0, what="a condition"):
@@ -40,24 +38,25 @@ def winpath(path):
 
 
 def wine(*args, timeout=60):
-    return subprocess.run(["wine"] + [str(a) for a in args], stdout=subprocess.PIPE, stderr=DEVNULL, timeout=timeout)
+    try:
+        return subprocess.run(["wine"] + [str(a) for a in args], timeout=timeout, **OUT)
+    except subprocess.TimeoutExpired:  # a stalled call counts as a failed one
+        return subprocess.CompletedProcess(args, -1, b"")
 
 
-def driver(*args, timeout=60):
-    """(exit code, output line) of qw_driver.exe."""
+def driver(*args, timeout=30):
     result = wine(os.path.join(TOOLS, "qw_driver.exe"), *args, timeout=timeout)
     return result.returncode, result.stdout.decode("utf-8", "replace").strip()
 
 
 def find(caption, timeout=30.0, cls="#32770"):
-    """A shown top-level window's handle, or 0."""
     code, out = driver("find", caption, int(timeout * 1000), *([cls] if cls else []), timeout=timeout + 60)
     return int(out.split()[0]) if code == 0 else 0
 
 
 def probe(hwnd, timeout=45.0):
-    """The window as seen from inside its process. The program's window thread may stay
-    busy for seconds after it starts, and a probe that is not answered in time is tried again."""
+    """The window as seen from inside its process. The program's window thread may stay busy for
+    seconds after it starts, and a probe not answered in time is tried again."""
     out = os.path.join(PREFIX, "drive_c", "probe-%s.json" % uuid.uuid4().hex)
 
     def attempt():
@@ -68,7 +67,7 @@ def probe(hwnd, timeout=45.0):
 
 
 def send(hwnd, message, wparam=0, lparam=0):
-    """The result, or None; a str lparam is sent as a pointer to that text."""
+    """The result, or None; a str lparam goes as a pointer to that text."""
     code, out = driver("send", hwnd, message, wparam, "=" + lparam if isinstance(lparam, str) else lparam)
     return int(out) if code == 0 else None
 
@@ -78,28 +77,25 @@ def post(hwnd, message, wparam=0, lparam=0):
 
 
 def xdo(*args):
-    subprocess.run(["xdotool"] + [str(a) for a in args], check=True, timeout=60, stdout=DEVNULL, stderr=DEVNULL)
+    subprocess.run(["xdotool"] + [str(a) for a in args], check=True, timeout=60, **OUT)
 
 
 def key(*keys):
     xdo("key", "--clearmodifiers", *keys)
 
 
-def focus(caption):
-    """Keyboard focus to the X window of that title (there is no window manager)."""
+def focus(caption):  # there is no window manager to give it
     xdo("search", "--sync", "--name", "^%s$" % caption, "windowfocus", "--sync")
 
 
 def click_at(rect):
-    """A real left click in the middle of a screen rectangle [x, y, w, h]."""
     xdo("mousemove", rect[0] + rect[2] // 2, rect[1] + rect[3] // 2, "click", 1)
 
 
 def screenshot(name, rect):
     os.makedirs(os.path.join(BUILD, "screenshots"), exist_ok=True)
-    path = os.path.join(BUILD, "screenshots", name + ".png")
     crop = "%dx%d+%d+%d" % (rect[2] + 20, rect[3] + 20, max(rect[0] - 10, 0), max(rect[1] - 10, 0))
-    subprocess.run(["import", "-window", "root", "-crop", crop, path], check=True, timeout=60)
+    subprocess.run(["import", "-window", "root", "-crop", crop, os.path.join(BUILD, "screenshots", name + ".png")])
 
 
 def message_box(caption, timeout=30.0):
@@ -107,10 +103,10 @@ def message_box(caption, timeout=30.0):
     hwnd = find(caption, timeout)
     assert hwnd, "no message box " + caption
     d = probe(hwnd)
-    text = [c["text"] for c in d["controls"] if c["class"] == "Static" and c["text"]]
-    post(hwnd, WM_COMMAND, 1, 0)
+    post(hwnd, WM_COMMAND, 1)
     wait(lambda: not find(caption, 0.2), 20, "the box to close")
-    return {"caption": d["caption"], "text": text[0] if text else "", "icon": d["icon"], "owner": d["owner"]}
+    text = [c["text"] for c in d["controls"] if c["class"] == "Static" and c["text"]] + [""]
+    return {"caption": d["caption"], "text": text[0], "icon": d["icon"], "owner": d["owner"]}
 
 
 class App:
@@ -120,11 +116,10 @@ class App:
         self.folder = os.path.join(PREFIX, "drive_c", "qw", name)
         shutil.rmtree(self.folder, ignore_errors=True)
         os.makedirs(self.folder)
-        self.exe = os.path.join(self.folder, exe)
+        self.exe, self.ini = os.path.join(self.folder, exe), os.path.join(self.folder, "配置文件.ini")
         shutil.copy(os.path.join(BUILD, "QwClicker.exe"), self.exe)
         for text in ("使用帮助.txt", "常见问题.txt"):
             shutil.copy(os.path.join(BUILD, text), self.folder)
-        self.ini = os.path.join(self.folder, "配置文件.ini")
         if ini is not None:
             with open(self.ini, "w", newline="\r\n") as f:
                 f.write(ini)
@@ -133,10 +128,8 @@ class App:
     def start(self, wait_dialog=True, wrapper=()):
         """wrapper: a command prefix for wine (another name resolver, say)."""
         self.process = subprocess.Popen(list(wrapper) + ["wine", winpath(self.exe)], cwd=self.folder,
-                                        stdout=DEVNULL, stderr=DEVNULL)
-        if wait_dialog:
-            self.wait_dialog()
-        return self
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return self.wait_dialog() if wait_dialog else self
 
     def wait_dialog(self):
         self.hwnd = find(TITLE, 40)
@@ -150,17 +143,18 @@ class App:
         return {c["id"]: c for c in self.probe()["controls"]}
 
     def command(self, command_id):
-        post(self.hwnd, WM_COMMAND, command_id, 0)
+        post(self.hwnd, WM_COMMAND, command_id)
 
-    def enter(self, start=None, end=None, left=None, right=None, left_interval=None, right_interval=None):
-        """Sets the main dialog's controls as a user leaves them; None leaves one as it is."""
+    def enter(self, *values):
+        """Sets the controls 1001 to 1006 (key and method indices, interval texts) as a user leaves them; None
+        leaves one as it is."""
         hwnds = {i: c["hwnd"] for i, c in self.controls().items()}
-        for control, value in zip(range(1001, 1007), (start, end, left, right, left_interval, right_interval)):
+        for control, value in zip(range(1001, 1007), values):
             if value is not None:
                 send(hwnds[control], *((WM_SETTEXT, 0, value) if control > 1004 else (CB_SETCURSEL, value)))
 
     def read_ini(self):
-        with open(self.ini, newline="") as f:
+        with open(self.ini) as f:
             return f.read()
 
     def wait_exit(self, timeout=30.0):
@@ -173,8 +167,21 @@ class App:
                 self.process.wait(timeout=10)
             except subprocess.TimeoutExpired:
                 self.process.kill()
-                self.process.wait()
-        subprocess.run(["pkill", "-f", "qw/%s/" % os.path.basename(self.folder)], check=False)
+        subprocess.run(["pkill", "-f", "qw/%s/" % os.path.basename(self.folder)])
+
+
+class Case(unittest.TestCase):
+    """A test that stops what it starts."""
+
+    def start(self, name, ini=None, exe="QwClicker.exe", wait_dialog=True, wrapper=()):
+        app = App(name, ini, exe)
+        self.addCleanup(app.stop)
+        return app.start(wait_dialog, wrapper)
+
+    def target(self):
+        target = Target()
+        self.addCleanup(target.process.kill)
+        return target
 
 
 def ini_text(start=8, end=10, left=1, right=0, left_interval=1000, right_interval=1000, extra=""):
@@ -184,24 +191,18 @@ def ini_text(start=8, end=10, left=1, right=0, left_interval=1000, right_interva
 
 def hold_key(index):
     """A process of its own holding F1 + index as its hot-key, or None when the key is taken."""
-    process = subprocess.Popen(["wine", os.path.join(TOOLS, "qw_driver.exe"), "hold", str(0x70 + index), "600"],
-                               stdout=subprocess.PIPE, stderr=DEVNULL)
+    process = subprocess.Popen(["wine", os.path.join(TOOLS, "qw_driver.exe"), "hold", str(0x70 + index), "600"], **OUT)
     if select.select([process.stdout], [], [], 30)[0] and process.stdout.readline().strip() == b"held":
         return process
     process.kill()
-    process.wait()
 
 
 def key_free(index):
     process = hold_key(index)
-    if process:
-        process.kill()
-        process.wait()
-    return process is not None
+    return bool(process and not process.kill())
 
 
-def now_us():
-    """The click target's clock (Wine's performance counter)."""
+def now_us():  # the click target's clock: Wine's performance counter
     return int(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1e6)
 
 
@@ -210,15 +211,13 @@ class Target:
 
     def __init__(self):
         self.log = os.path.join(PREFIX, "drive_c", "clicks-%s.log" % uuid.uuid4().hex)
-        self.process = subprocess.Popen(["wine", os.path.join(TOOLS, "qw_click_target.exe"), winpath(self.log)],
-                                        stdout=DEVNULL, stderr=DEVNULL)
+        self.process = subprocess.Popen(["wine", os.path.join(TOOLS, "qw_click_target.exe"), winpath(self.log)], **OUT)
         wait(lambda: os.path.exists(self.log), 30, "the click target")
         xdo("mousemove", 50, 700)
 
     def events(self, since=0):
         with open(self.log) as f:
-            lines = [line.split() for line in f]
-        return [(int(t), e) for t, e, _ in lines if e != "ready" and int(t) >= since]
+            return [(int(t), e) for t, e, _ in (line.split() for line in f) if e != "ready" and int(t) >= since]
 
     def wait_count(self, count, since=0, kinds="LDRD"):
         return wait(lambda: len([1 for _, e in self.events(since) if e in kinds]) >= count, 30, "%d clicks" % count)
@@ -233,9 +232,13 @@ class Target:
             return time.monotonic() - seen[1] >= 0.6
         return wait(settled, 60, "the clicks to stop") and seen[0]
 
-    def stop(self):
-        self.process.kill()
-        self.process.wait()
+    def click(self, presses, kinds="LDRD"):
+        """Presses the start key, and the stop key once that many presses came; when, and the events."""
+        since = now_us()
+        key("F9")
+        self.wait_count(presses, since, kinds)
+        key("F11")
+        return since, self.quiet(since)
 
 
 def pairs(events, button):
@@ -250,28 +253,28 @@ def pairs(events, button):
 
 
 def open_log(*keys):
-    """Makes qw_click_target.exe the shell's handler of each registry class key given
-    ("http", "txtfile", ...): what the shell is asked to open is logged, not shown."""
+    """Makes qw_click_target.exe the shell's handler of the registry class keys given ("http", "txtfile"):
+    what the shell is asked to open is logged. Returns opened(count): what was opened, in launch order,
+    once there are at least count."""
     log = os.path.join(PREFIX, "drive_c", "opened-%s.txt" % uuid.uuid4().hex)
     command = '"%s" log "%s" "%%1"' % (winpath(os.path.join(TOOLS, "qw_click_target.exe")), winpath(log))
     for k in keys:
         wine("reg", "add", "HKCR\\%s\\shell\\open\\command" % k, "/ve", "/d", command, "/f")
 
-    def opened(count=None):
-        """What was opened, in launch order; with count, waits until that many were."""
-        def read():
-            if not os.path.exists(log):
-                return []
-            with open(log, encoding="utf-8") as f:
-                return [line.split("\t", 1)[1].rstrip("\n") for line in sorted(f, key=lambda s: int(s.split("\t")[0]))]
-        return wait(lambda: len(read()) >= count and read(), 30, "%d opened" % count) if count else read()
+    def read():
+        with open(log, "a+", encoding="utf-8") as f:
+            f.seek(0)
+            return [line.split("\t", 1)[1].rstrip("\n") for line in sorted(f, key=lambda s: int(s.split("\t")[0]))]
+
+    def opened(count=0):
+        wait(lambda: len(read()) >= count, 30, "%d opened" % count)
+        return read()
     return opened
 
 
 class Server:
-    """The content server on 127.0.0.1:80, where the tests' namespace puts the content host.
-    routes: path -> (status, body), or None to hold the connection without an answer.
-    requests: [(path, headers, closed)], closed being set once the client let go."""
+    """The content server on 127.0.0.1:80, where the tests' namespace puts the content host. routes: path ->
+    (status, body), or None to hold the connection; requests: (path, headers, an event set when the client let go)."""
 
     def __init__(self):
         self.routes, self.requests, outer = {}, [], self
@@ -286,13 +289,11 @@ class Server:
                     self.send_header("Content-Length", str(len(route[1])))
                     self.end_headers()
                     self.wfile.write(route[1])
-                    self.wfile.flush()
                 try:
                     while select.select([self.connection], [], [], 60)[0] and self.connection.recv(4096):
                         pass
-                except OSError:
-                    pass
-                closed.set()
+                finally:
+                    closed.set()
 
             def log_message(self, *args):
                 pass
@@ -302,14 +303,10 @@ class Server:
     def requested(self, path):
         return [r for r in self.requests if r[0] == path]
 
-    def stop(self):
-        self.httpd.shutdown()
-        self.httpd.server_close()
-
 
 def slow_name_server(address, ip, delay):
-    """A name server on address:53 that answers every address question with ip after delay
-    seconds; returns the times of its answers, as they happen."""
+    """A name server on address:53 that answers every address question with ip after delay seconds;
+    returns the times of its answers, as they happen."""
     sock, answers = socket.socket(socket.AF_INET, socket.SOCK_DGRAM), []
     sock.bind((address, 53))
 
@@ -322,14 +319,13 @@ def slow_name_server(address, ip, delay):
 
     def serve():
         while True:
-            packet, client = sock.recvfrom(512)
-            threading.Thread(target=answer, args=(packet, client), daemon=True).start()
+            threading.Thread(target=answer, args=sock.recvfrom(512), daemon=True).start()
     threading.Thread(target=serve, daemon=True).start()
     return answers
 
 
 def resolver(nameserver):
-    """A command prefix that gives wine a mount namespace where only that name server knows the content host."""
+    """A command prefix that gives wine a mount namespace where only that name server may know the content host."""
     folder = os.path.join(BUILD, "resolver-" + uuid.uuid4().hex[:8])
     os.makedirs(folder)
     for name, text in (("hosts", "127.0.0.1\tlocalhost\n"),

@@ -22,79 +22,68 @@ def cursor():
     return tuple(int(v) for v in re.findall(r"[xy]:(-?\d+)", out))
 
 
-class AdvancedTest(unittest.TestCase):
-    def start(self, extra, wait_dialog=True, **values):
-        app = h.App("advanced", ini=h.ini_text(extra=extra, **values))
-        self.addCleanup(app.stop)
-        self.target = h.Target()
-        self.addCleanup(self.target.stop)
-        return app.start(wait_dialog)
-
-    def clicks(self, kind, presses):
-        """Starts clicking and stops it once `presses` presses of that kind came; the events between."""
-        since = h.now_us()
-        h.key("F9")
-        h.wait(lambda: len([1 for _, e in self.target.events(since) if e == kind]) >= presses, 30, "clicks")
-        h.key("F11")
-        return since, self.target.quiet(since)
+class AdvancedTest(h.Case):
+    def begin(self, extra, wait_dialog=True, **values):
+        app = self.start("advanced", h.ini_text(extra=extra, **values), wait_dialog=wait_dialog)
+        self.clicks = self.target()
+        return app
 
     def test_hand_edited_hold_count_jitter_and_point(self):
-        self.start("LeftHold=200\nLeftCount=3\nLeftPoint= 300 , 400\nRightJitter=50\n", right=1, left_interval=100,
+        self.begin("LeftHold=200\nLeftCount=3\nLeftPoint= 300 , 400\nRightJitter=50\n", right=1, left_interval=100,
                    right_interval=200)
-        since, events = self.clicks("RD", 8)
+        since, events = self.clicks.click(8, "RD")
         self.assertEqual(len(h.pairs(events, "L")), 3, "the left button stops by itself after 3 clicks")
-        self.assertTrue(all(160 <= ms < 400 for ms in held_ms(self.target, since)), held_ms(self.target, since))
-        self.assertTrue(all(ms < 150 for ms in held_ms(self.target, since, "R")))
+        self.assertTrue(all(160 <= ms < 400 for ms in held_ms(self.clicks, since)), held_ms(self.clicks, since))
+        self.assertTrue(all(ms < 150 for ms in held_ms(self.clicks, since, "R")))
         right = [p for p, _ in h.pairs(events, "R")]
         periods = [b - a for a, b in zip(right, right[1:])]
         self.assertGreater(max(periods) - min(periods), 40000, "pauses drawn anew: %s" % periods)
         self.assertEqual(cursor(), (300, 400))
-        since, events = self.clicks("RD", 6)
+        since, events = self.clicks.click(6, "RD")
         self.assertEqual(len(h.pairs(events, "L")), 3, "a new start counts from zero")
 
     def test_hold_to_click_clicks_only_while_the_start_key_is_held(self):
-        self.start("HoldToClick=1\n", left_interval=100)
+        self.begin("HoldToClick=1\n", left_interval=100)
         since = h.now_us()
         h.xdo("keydown", "F9")
-        self.target.wait_count(3, since)
+        self.clicks.wait_count(3, since)
         h.xdo("keyup", "F9")
-        count = len(self.target.quiet(since))  # the release stopped it
+        count = len(self.clicks.quiet(since))  # the release stopped it
         h.xdo("keydown", "F9")
-        self.target.wait_count(count // 2 + 2, since)
+        self.clicks.wait_count(count // 2 + 2, since)
         h.key("F11")  # the stop key still stops, the key still held
-        events = self.target.quiet(since)
+        events = self.clicks.quiet(since)
         h.xdo("keyup", "F9")
         h.pairs(events, "L")
 
     def test_bad_values_are_named_at_startup_and_replaced_by_their_defaults(self):
         extra = "LeftHold=0\nRightJitter=abc\nLeftPoint=1,2,3\nLeftCount=12abc\nHoldToClick=2\nRightPoint=5000,5000\n"
-        app = self.start(extra, wait_dialog=False, right=1)
+        app = self.begin(extra, wait_dialog=False, right=1)
         box = h.message_box("高级设置错误")
         self.assertEqual(re.findall(r"\n(\w+)：应为", box["text"]),
                          ["LeftHold", "LeftCount", "RightJitter", "LeftPoint", "HoldToClick"])
         app.wait_dialog()
-        self.assertEqual(app.read_ini(), h.ini_text(extra=extra, right=1).replace("\n", "\r\n"))
+        self.assertEqual(app.read_ini(), h.ini_text(extra=extra, right=1))
         since = h.now_us()
         h.key("F9")
         self.assertIn("右键", h.message_box("固定位置错误")["text"], "a point on no monitor")
-        self.target.wait_count(2, since)
+        self.clicks.wait_count(2, since)
         h.key("F11")
-        self.assertEqual(h.pairs(self.target.quiet(since), "R"), [])
-        self.assertTrue(all(ms < 150 for ms in held_ms(self.target, since)))
+        self.assertEqual(h.pairs(self.clicks.quiet(since), "R"), [])
+        self.assertTrue(all(ms < 150 for ms in held_ms(self.clicks, since)))
 
     def test_the_dialog_checks_writes_and_applies_every_value(self):
-        app = self.start("", left_interval=100)
+        app = self.begin("", left_interval=100)
         app.command(item(app.probe(), "高级设置..."))
         dialog = h.probe(h.find("高级设置"))
         edits = {c["id"]: c["hwnd"] for c in dialog["controls"]}
         tips = {i for i, _ in dialog["tips"]}
         self.assertEqual({1201, 1202, 1203, 1204, 1205, 1206, 1211, 1216, 1220, 1, 2} - tips, set(), "a tooltip each")
         hwnd = h.find("高级设置")
-        for control, text in ((1201, "0"),):
-            h.send(edits[control], h.WM_SETTEXT, 0, text)
+        h.send(edits[1201], h.WM_SETTEXT, 0, "0")
         h.post(hwnd, h.WM_COMMAND, 1)
         self.assertTrue(h.message_box("高级设置错误")["text"].startswith("“左键按住时长”的值不正确。\n允许的值："))
-        self.assertEqual(app.read_ini(), h.ini_text(left_interval=100).replace("\n", "\r\n"), "nothing written")
+        self.assertEqual(app.read_ini(), h.ini_text(left_interval=100), "nothing written")
         for control, text in ((1201, "150"), (1202, "2"), (1213, "10")):
             h.send(edits[control], h.WM_SETTEXT, 0, text)
         h.post(hwnd, h.WM_COMMAND, 1206)  # 拾取: the dialog steps aside, a left click gives the point
@@ -104,15 +93,15 @@ class AdvancedTest(unittest.TestCase):
         self.assertEqual([c["text"] for c in h.probe(hwnd)["controls"] if c["id"] in (1204, 1205)], ["123", "234"])
         h.post(hwnd, h.WM_COMMAND, 1)
         h.wait(lambda: not h.find("高级设置", 0.2), 30, "the dialog closed")
-        self.assertIn("LeftHold=150\r\nRightHold=50\r\nLeftCount=2\r\nRightCount=0\r\nLeftJitter=0\r\n"
-                      "RightJitter=10\r\nLeftPoint=123,234\r\nRightPoint=\r\nHoldToClick=0", app.read_ini())
-        self.assertEqual(self.target.events(), [], "the pick's click went to no window")
+        self.assertIn("LeftHold=150\nRightHold=50\nLeftCount=2\nRightCount=0\nLeftJitter=0\nRightJitter=10\n"
+                      "LeftPoint=123,234\nRightPoint=\nHoldToClick=0", app.read_ini())
+        self.assertEqual(self.clicks.events(), [], "the pick's click went to no window")
         since = h.now_us()
         h.key("F9")
-        self.target.wait_count(2, since)
-        events = self.target.quiet(since)  # after its 2 clicks the only button stops by itself
+        self.clicks.wait_count(2, since)
+        events = self.clicks.quiet(since)  # after its 2 clicks the only button stops by itself
         self.assertEqual((len(h.pairs(events, "L")), cursor()), (2, (123, 234)))
-        self.assertTrue(all(140 <= ms < 300 for ms in held_ms(self.target, since)))
+        self.assertTrue(all(140 <= ms < 300 for ms in held_ms(self.clicks, since)))
 
 
 if __name__ == "__main__":

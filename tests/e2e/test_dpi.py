@@ -5,13 +5,10 @@ import subprocess
 import unittest
 
 import harness as h
-from test_dialog import item
+from test_dialog import HELP, item
 from test_online import NO_NAMES, THEME, strip, wait_link
 
 DESKTOP = "HKCU\\Control Panel\\Desktop"
-HELP = [("使用帮助", "使用方法"), ("设置要求", "设置要求"), ("无法注册热键", "无法注册热键"), ("无法写入配置", "无法写入配置"),
-        ("联系作者", "联系作者")]
-
 
 def pixel(x, y):
     """The screen's colour at (x, y) as "r,g,b"."""

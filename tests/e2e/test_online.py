@@ -35,7 +35,7 @@ def wait_link(app):
     return h.wait(lambda: (lambda s: s[2] and s[3] and s[3][0][2:] == [0, 0] and s)(strip(app)), 30, "the link")
 
 
-class OnlineTest(unittest.TestCase):
+class OnlineTest(h.Case):
     @classmethod
     def setUpClass(cls):
         cls.server = h.Server()
@@ -43,15 +43,12 @@ class OnlineTest(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        cls.server.stop()
         h.wine("reg", "add", THEME, "/v", "ThemeActive", "/d", "1", "/f")
 
     def start(self, name, menu=(404, b""), bar=(404, b""), wrapper=()):
         self.server.routes.update({"/menu.php": menu, "/bar.php": bar})
         self.server.requests.clear()
-        app = h.App(name)
-        self.addCleanup(app.stop)
-        return app.start(wrapper=wrapper)
+        return super().start(name, wrapper=wrapper)
 
     def test_the_document_adds_a_pop_up_whose_entries_open_only_web_addresses(self):
         app = self.start("menu", menu=(200, b"<?xml version='1.0' encoding='GBK'?><!-- x -->" + document(
@@ -103,9 +100,7 @@ class OnlineTest(unittest.TestCase):
                 app.stop()
 
     def test_a_server_that_never_answers_leaves_the_dialog_and_clicking_working(self):
-        target = h.Target()
-        self.addCleanup(target.stop)
-        app = self.start("hang", menu=None)
+        target, app = self.target(), self.start("hang", menu=None)
         h.wait(lambda: self.server.requested("/menu.php"), 30, "the request")
         since = h.now_us()
         h.key("F9")
