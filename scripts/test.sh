@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test layer:
-#   1. native unit tests (GoogleTest, sanitizers) of the logic that needs no Win32;
-#   2. Win32 unit tests, cross-built and run under Wine through CTest;
-#   3. end-to-end tests that drive the real program under Wine on a private Xvfb.
+#   1. native unit tests (GoogleTest, sanitizers) of the logic that needs no Win32, and a brief fuzz run;
+#   2. end-to-end tests that drive the real program under Wine on a private Xvfb.
 # Ends with one summary line; the exit status is non-zero on any failure.
 #   scripts/test.sh [end-to-end test file pattern, default test_*.py]
 set -uo pipefail

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The test layers that run under Wine; called by test.sh inside scripts/isolated.sh.
+# The end-to-end tests, under Wine; called by test.sh inside scripts/isolated.sh.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${QW_BUILD_ROOT:-$root/build}"
@@ -14,10 +14,6 @@ trap qw_wine_cleanup EXIT
 QW_XVFB=1 qw_start_display || exit 1
 step "Fresh Wine prefix on $DISPLAY"
 qw_make_prefix "$build/test-prefix"
-
-step "Win32 unit tests (under Wine)"
-(cd "$build/win32" && ctest --output-on-failure)
-for f in "$build"/win32/results/*.xml; do [ -f "$f" ] && cp "$f" "$results/"; done
 
 step "End-to-end tests (under Wine)"
 python3 "$root/tests/e2e/run.py" "$pattern" "$results/e2e.json"

@@ -54,13 +54,13 @@ def find(caption, timeout=30.0, cls="#32770"):
     return int(out.split()[0]) if code == 0 else 0
 
 
-def probe(hwnd, timeout=45.0):
-    """The window as seen from inside its process. The program's window thread may stay busy for
-    seconds after it starts, and a probe not answered in time is tried again."""
+def probe(hwnd, timeout=45.0, repaints=0):
+    """The window as seen from inside its process, after its owner-drawn controls were repainted that often.
+    The program's window thread may stay busy for seconds after it starts; a probe not answered is tried again."""
     out = os.path.join(PREFIX, "drive_c", "probe-%s.json" % uuid.uuid4().hex)
 
     def attempt():
-        if driver("probe", hwnd, winpath(out))[0] == 0:
+        if driver("probe", hwnd, winpath(out), repaints)[0] == 0:
             with open(out, encoding="utf-8") as f:
                 return json.load(f)
     return wait(attempt, timeout, "window %s to answer the probe" % hwnd)

@@ -134,6 +134,8 @@ class OnlineTest(h.Case):
     def test_a_navigation_error_gives_way_to_the_link_which_opens_the_website_on_every_press(self):
         app = self.start("error")  # the page answers 404, which the control reports as an error
         d, c, links, browsers = wait_link(app)
+        before = h.probe(app.hwnd, repaints=1)["gdi"]  # what a first paint makes for good is made by now
+        self.assertLessEqual(h.probe(app.hwnd, repaints=300)["gdi"], before + 8, "paints leave GDI objects behind")
         x, y, w, hgt = links[0]["rect"]
         h.focus(h.TITLE)
         h.xdo("mousemove", d["client"][0] + x + 10, d["client"][1] + y + hgt // 2)

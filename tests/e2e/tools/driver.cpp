@@ -1,6 +1,6 @@
 // The end-to-end tests' hands inside Wine. Prints at most one line, UTF-8.
 //   qw_driver find <caption> <ms> [class]  -> "<hwnd> <pid>" of a shown top-level window
-//   qw_driver probe <hwnd> <file>          -> runs qw_probe.dll inside the window's process
+//   qw_driver probe <hwnd> <file> [n]      -> runs qw_probe.dll inside the window's process (after n repaints)
 //   qw_driver send|post <hwnd> <message or registered name> <wParam> <lParam>
 //   qw_driver hold <vk> <seconds>          -> "held" once the hot-key is ours; keeps it
 //   qw_driver untray <hwnd> <id>           -> drops a tray icon, as a restarting shell does
@@ -45,7 +45,7 @@ int Find(const wchar_t* caption, DWORD ms, const wchar_t* cls) {
 
 // Loads qw_probe.dll into the window's process and runs ProbeWindow there, at the
 // same offset from the DLL's base as here: the bases of the two processes may differ.
-int Probe(HWND window, const wchar_t* file) {
+int Probe(HWND window, const wchar_t* file, const wchar_t* repaints) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
@@ -56,7 +56,7 @@ int Probe(HWND window, const wchar_t* file) {
   if (!process || !local) return 2;
   const UINT_PTR offset =
       reinterpret_cast<UINT_PTR>(GetProcAddress(local, "ProbeWindow@4")) - reinterpret_cast<UINT_PTR>(local);
-  const std::wstring request = std::to_wstring(reinterpret_cast<UINT_PTR>(window)) + L" " + file;
+  const std::wstring request = std::to_wstring(reinterpret_cast<UINT_PTR>(window)) + L" " + repaints + L" " + file;
   const size_t dllChars = wcslen(dll) + 1;
   auto* remote = static_cast<wchar_t*>(
       VirtualAllocEx(process, nullptr, (dllChars + request.size() + 1) * 2, MEM_COMMIT, PAGE_READWRITE));
@@ -153,7 +153,7 @@ int wmain(int argc, wchar_t** argv) {
   if (clickTarget && argc == 2) return Target(argv[1]);
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"find" && argc >= 4) return Find(argv[2], Number(argv[3]), argc > 4 ? argv[4] : nullptr);
-  if (command == L"probe" && argc == 4) return Probe(Window(argv[2]), argv[3]);
+  if (command == L"probe" && argc >= 4) return Probe(Window(argv[2]), argv[3], argc > 4 ? argv[4] : L"0");
   if ((command == L"send" || command == L"post") && argc == 6) {
     const UINT message = iswdigit(argv[3][0]) ? Number(argv[3]) : RegisterWindowMessageW(argv[3]);
     // "=text": a pointer to the text, which the system carries over for WM_SETTEXT.

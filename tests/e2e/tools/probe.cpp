@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -141,14 +142,32 @@ std::string Window(HWND w) {
   return out + "],\"tips\":[" + tips.json + "]}";
 }
 
+// Where GetGuiResources counts GDI objects, its count; otherwise (Wine) the highest table
+// index, in a handle's low word, that a batch of fresh objects gets. Freed slots are handed
+// out again first, so that index grows only while objects are left behind.
+long GdiObjectsInUse() {
+  if (const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(count);
+  HBRUSH brushes[32];
+  long highest = 0;
+  for (HBRUSH& brush : brushes) highest = std::max(highest, static_cast<long>(LOWORD(brush = CreateSolidBrush(0))));
+  for (HBRUSH brush : brushes) DeleteObject(brush);
+  return highest;
+}
+
 }  // namespace
 
-// Request: "<window handle> <output file>"; 1 when the file was written.
+// Request: "<window handle> <repaints> <output file>": first repaints every owner-drawn
+// child that many times, then writes the window; 1 when the file was written.
 extern "C" __declspec(dllexport) DWORD WINAPI ProbeWindow(LPVOID request) {
   wchar_t* file = nullptr;
   HWND w = reinterpret_cast<HWND>(static_cast<UINT_PTR>(wcstoul(static_cast<wchar_t*>(request), &file, 10)));
+  const unsigned long repaints = wcstoul(file, &file, 10);
   if (!IsWindow(w) || *file++ != L' ') return 0;
-  const std::string json = Window(w);
+  for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    for (unsigned long i = 0; (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_OWNERDRAW && i < repaints; ++i)
+      RedrawWindow(c, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  }
+  const std::string json = Window(w).insert(1, "\"gdi\":" + Num(GdiObjectsInUse()) + ",");
   HANDLE out = CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
   const bool ok = out != INVALID_HANDLE_VALUE && WriteFile(out, json.data(), json.size(), &written, nullptr);
