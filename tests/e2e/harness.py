@@ -92,12 +92,6 @@ def click_at(rect):
     xdo("mousemove", rect[0] + rect[2] // 2, rect[1] + rect[3] // 2, "click", 1)
 
 
-def screenshot(name, rect):
-    os.makedirs(os.path.join(BUILD, "screenshots"), exist_ok=True)
-    crop = "%dx%d+%d+%d" % (rect[2] + 20, rect[3] + 20, max(rect[0] - 10, 0), max(rect[1] - 10, 0))
-    subprocess.run(["import", "-window", "root", "-crop", crop, os.path.join(BUILD, "screenshots", name + ".png")])
-
-
 def message_box(caption, timeout=30.0):
     """Caption, text, icon and owner of a shown message box, which is then answered with OK."""
     hwnd = find(caption, timeout)
@@ -113,7 +107,7 @@ class App:
     """One copy of the program in a folder of its own, with its help files beside it."""
 
     def __init__(self, name, ini=None, exe="QwClicker.exe"):
-        self.folder = os.path.join(PREFIX, "drive_c", "qw", name)
+        self.folder = os.path.join(PREFIX, "drive_c", "qw", "新建 文件夹", name)  # a path as users have them
         shutil.rmtree(self.folder, ignore_errors=True)
         os.makedirs(self.folder)
         self.exe, self.ini = os.path.join(self.folder, exe), os.path.join(self.folder, "配置文件.ini")
@@ -167,7 +161,7 @@ class App:
                 self.process.wait(timeout=10)
             except subprocess.TimeoutExpired:
                 self.process.kill()
-        subprocess.run(["pkill", "-f", "qw/%s/" % os.path.basename(self.folder)])
+        subprocess.run(["pkill", "-f", winpath(self.exe).replace("\\", "\\\\")])
 
 
 class Case(unittest.TestCase):

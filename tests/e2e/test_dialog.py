@@ -111,7 +111,6 @@ class DialogTest(h.Case):
         menu = h.probe(h.find("", 30, "#32768"))
         self.assertEqual([i["text"] for i in menu["popup"]], ["显示程序界面", "退出程序"])
         self.assertEqual((menu["rect"][0], menu["rect"][1] + menu["rect"][3]), (500, 400), "above the cursor")
-        h.screenshot("tray_menu", [360, 220, 340, 200])
         h.click_at(menu["popup"][0]["rect"])
         wait_tray(app, False)
         h.send(app.hwnd, "TaskbarCreated")
@@ -139,7 +138,6 @@ class DialogTest(h.Case):
                 if caption == "联系作者":
                     self.assertIn(WEBSITE, texts)
                     self.assertIn("support@" + re.sub(r"^\w+://(www\.)?([^/:]+).*", r"\2", WEBSITE), texts)
-                h.screenshot("help_dialog", help_dialog["rect"])
                 closes[n % 3](h.find(caption))
                 h.wait(lambda: not h.find(caption, 0.2), 30, caption + " closed")
         self.assertTrue(app.probe()["visible"])

@@ -65,7 +65,6 @@ class OnlineTest(h.Case):
         (path, headers, closed), = self.server.requested("/menu.php")
         self.assertEqual((headers["User-Agent"], headers["Host"]), ("QW_ZururOvuvu", h.CONTENT_HOST))
         self.assertTrue(closed.wait(30), "the download let go of the connection")
-        h.screenshot("online_menu", app.probe()["rect"])
         h.focus(h.TITLE)
         h.key("alt+a", "Return")  # the first entry, through the menu itself
         self.assertEqual(self.opened(before + 1)[before:], ["http://www.example.com/first"])
@@ -128,7 +127,6 @@ class OnlineTest(h.Case):
                 self.assertEqual([(l["rect"], l["style"]) for l in links], [([0, top, width, height], 0x5000000D)])
                 self.assertEqual(self.server.requested("/bar.php"), [])
                 h.xdo("mousemove", 1, 1)
-                h.screenshot("banner_" + ("themed" if top == 0 else "classic"), d["rect"][:3] + [90])
                 app.stop()
 
     def test_a_navigation_error_gives_way_to_the_link_which_opens_the_website_on_every_press(self):
