@@ -66,8 +66,7 @@ def probe(hwnd, timeout=45.0, repaints=0):
     return wait(attempt, timeout, "window %s to answer the probe" % hwnd)
 
 
-def send(hwnd, message, wparam=0, lparam=0):
-    """The result, or None; a str lparam goes as a pointer to that text."""
+def send(hwnd, message, wparam=0, lparam=0):  # the result or None; a str lparam goes as a pointer to that text
     code, out = driver("send", hwnd, message, wparam, "=" + lparam if isinstance(lparam, str) else lparam)
     return int(out) if code == 0 else None
 
@@ -103,9 +102,7 @@ def message_box(caption, timeout=30.0):
     return {"caption": d["caption"], "text": text[0], "icon": d["icon"], "owner": d["owner"]}
 
 
-class App:
-    """One copy of the program in a folder of its own, with its help files beside it."""
-
+class App:  # one copy of the program in a folder of its own, with its help files beside it
     def __init__(self, name, ini=None, exe="QwClicker.exe"):
         self.folder = os.path.join(PREFIX, "drive_c", "qw", "新建 文件夹", name)  # a path as users have them
         shutil.rmtree(self.folder, ignore_errors=True)
@@ -119,15 +116,13 @@ class App:
                 f.write(ini)
         self.process, self.hwnd = None, 0
 
-    def start(self, wait_dialog=True, wrapper=()):
-        """wrapper: a command prefix for wine (another name resolver, say)."""
+    def start(self, wait_dialog=True, wrapper=()):  # wrapper: a command prefix for wine
         self.process = subprocess.Popen(list(wrapper) + ["wine", winpath(self.exe)], cwd=self.folder,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return self.wait_dialog() if wait_dialog else self
 
     def wait_dialog(self):
-        self.hwnd = find(TITLE, 40)
-        assert self.hwnd, "the main dialog did not appear"
+        self.hwnd = wait(lambda: find(TITLE, 40), 1, "the main dialog")
         return self
 
     def probe(self):
@@ -139,9 +134,7 @@ class App:
     def command(self, command_id):
         post(self.hwnd, WM_COMMAND, command_id)
 
-    def enter(self, *values):
-        """Sets the controls 1001 to 1006 (key and method indices, interval texts) as a user leaves them; None
-        leaves one as it is."""
+    def enter(self, *values):  # controls 1001 to 1006 (key and method indices, interval texts); None: as it is
         hwnds = {i: c["hwnd"] for i, c in self.controls().items()}
         for control, value in zip(range(1001, 1007), values):
             if value is not None:
@@ -164,9 +157,7 @@ class App:
         subprocess.run(["pkill", "-f", winpath(self.exe).replace("\\", "\\\\")])
 
 
-class Case(unittest.TestCase):
-    """A test that stops what it starts."""
-
+class Case(unittest.TestCase):  # a test that stops what it starts
     def start(self, name, ini=None, exe="QwClicker.exe", wait_dialog=True, wrapper=()):
         app = App(name, ini, exe)
         self.addCleanup(app.stop)
@@ -183,8 +174,7 @@ def ini_text(start=8, end=10, left=1, right=0, left_interval=1000, right_interva
             % (start, end, left, right, left_interval, right_interval, extra))
 
 
-def hold_key(index):
-    """A process of its own holding F1 + index as its hot-key, or None when the key is taken."""
+def hold_key(index):  # a process of its own holding F1 + index as its hot-key, or None when the key is taken
     process = subprocess.Popen(["wine", os.path.join(TOOLS, "qw_driver.exe"), "hold", str(0x70 + index), "600"], **OUT)
     if select.select([process.stdout], [], [], 30)[0] and process.stdout.readline().strip() == b"held":
         return process
@@ -192,17 +182,14 @@ def hold_key(index):
 
 
 def key_free(index):
-    process = hold_key(index)
-    return bool(process and not process.kill())
+    return bool((process := hold_key(index)) and not process.kill())
 
 
 def now_us():  # the click target's clock: Wine's performance counter
     return int(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1e6)
 
 
-class Target:
-    """qw_click_target.exe over the whole screen, under the cursor: every button event it receives."""
-
+class Target:  # qw_click_target.exe over the whole screen, under the cursor: every button event it receives
     def __init__(self):
         self.log = os.path.join(PREFIX, "drive_c", "clicks-%s.log" % uuid.uuid4().hex)
         self.process = subprocess.Popen(["wine", os.path.join(TOOLS, "qw_click_target.exe"), winpath(self.log)], **OUT)
@@ -216,8 +203,7 @@ class Target:
     def wait_count(self, count, since=0, kinds="LDRD"):
         return wait(lambda: len([1 for _, e in self.events(since) if e in kinds]) >= count, 30, "%d clicks" % count)
 
-    def quiet(self, since=0):
-        """The events once none has come for 0.6 s: the clicking has ended."""
+    def quiet(self, since=0):  # the events once none has come for 0.6 s: the clicking has ended
         seen = [None, 0.0]
 
         def settled():
@@ -226,8 +212,7 @@ class Target:
             return time.monotonic() - seen[1] >= 0.6
         return wait(settled, 60, "the clicks to stop") and seen[0]
 
-    def click(self, presses, kinds="LDRD"):
-        """Presses the start key, and the stop key once that many presses came; when, and the events."""
+    def click(self, presses, kinds="LDRD"):  # start; stop once that many presses came; when, and the events
         since = now_us()
         key("F9")
         self.wait_count(presses, since, kinds)
@@ -304,22 +289,20 @@ def slow_name_server(address, ip, delay):
     sock, answers = socket.socket(socket.AF_INET, socket.SOCK_DGRAM), []
     sock.bind((address, 53))
 
-    def answer(packet, client):
-        time.sleep(delay)
-        end = packet.index(b"\0", 12) + 5
-        record = b"\xc0\x0c" + struct.pack(">HHIH", 1, 1, 60, 4) + socket.inet_aton(ip) if packet[end - 3] == 1 else b""
-        sock.sendto(packet[:2] + struct.pack(">5H", 0x8180, 1, len(record) > 0, 0, 0) + packet[12:end] + record, client)
-        answers.append(time.monotonic())
-
-    def serve():
+    def serve():  # one question after the other: an address question, then perhaps one for IPv6
         while True:
-            threading.Thread(target=answer, args=sock.recvfrom(512), daemon=True).start()
+            packet, client = sock.recvfrom(512)
+            time.sleep(delay)
+            end = packet.index(b"\0", 12) + 5
+            record = b"\xc0\x0c" + struct.pack(">HHIH", 1, 1, 60, 4) + socket.inet_aton(ip) if packet[end - 3] == 1 else b""
+            sock.sendto(packet[:2] + struct.pack(">5H", 0x8180, 1, len(record) > 0, 0, 0) + packet[12:end] + record,
+                        client)
+            answers.append(time.monotonic())
     threading.Thread(target=serve, daemon=True).start()
     return answers
 
 
-def resolver(nameserver):
-    """A command prefix that gives wine a mount namespace where only that name server may know the content host."""
+def resolver(nameserver):  # a prefix for wine: a mount namespace where only that name server knows names
     folder = os.path.join(BUILD, "resolver-" + uuid.uuid4().hex[:8])
     os.makedirs(folder)
     for name, text in (("hosts", "127.0.0.1\tlocalhost\n"),

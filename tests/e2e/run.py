@@ -1,5 +1,4 @@
-"""Runs the end-to-end tests (test_*.py, or a pattern) and writes their counts for the summary.
-    python3 tests/e2e/run.py [pattern] [results.json]"""
+"""python3 tests/e2e/run.py [pattern, default test_*.py] [results.json]: the end-to-end tests and their counts."""
 
 import json
 import os
@@ -7,8 +6,7 @@ import sys
 import unittest
 
 here = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, here)
-suite = unittest.defaultTestLoader.discover(here, pattern=sys.argv[1] if len(sys.argv) > 1 else "test_*.py")
+suite = unittest.defaultTestLoader.discover(here, sys.argv[1] if len(sys.argv) > 1 else "test_*.py", here)
 result = unittest.TextTestRunner(verbosity=2).run(suite)
 failed = len(result.failures) + len(result.errors)
 counts = {"passed": result.testsRun - failed - len(result.skipped), "failed": failed, "skipped": len(result.skipped)}

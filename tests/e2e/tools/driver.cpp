@@ -2,9 +2,8 @@
 //   qw_driver find <caption> <ms> [class]  -> "<hwnd> <pid>" of a shown top-level window
 //   qw_driver probe <hwnd> <file> [n]      -> runs qw_probe.dll inside the window's process (after n repaints)
 //   qw_driver send|post <hwnd> <message or registered name> <wParam> <lParam>
-//   qw_driver hold <vk> <seconds>          -> "held" once the hot-key is ours; keeps it
-//   qw_driver untray <hwnd> <id>           -> drops a tray icon, as a restarting shell does
-//   qw_driver log <file> <what>...         -> appends a line: stands in for the browser and editor
+//   qw_driver hold <vk> <seconds> -> "held" once the hot-key is ours; untray <hwnd> <id>: as a restarting shell
+//   qw_driver log <file> <what>... -> appends a line: stands in for the browser and editor
 // Built again as qw_click_target.exe <file>: a window over the whole screen that logs
 // "<microseconds> <LD|LU|RD|RU|ready> <message time>" for every button event.
 #include <windows.h>
@@ -95,9 +94,7 @@ int Hold(UINT vk, DWORD seconds) {
 
 int Untray(HWND window, UINT id) {
   NOTIFYICONDATAW data = {};
-  data.cbSize = sizeof(data);
-  data.hWnd = window;
-  data.uID = id;
+  data.cbSize = sizeof(data), data.hWnd = window, data.uID = id;
   return Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
 }
 
@@ -128,10 +125,8 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 int Target(const wchar_t* log) {
   targetLog = log;
   WNDCLASSW c = {};
-  c.lpfnWndProc = TargetProc;
-  c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  c.lpfnWndProc = TargetProc, c.hCursor = LoadCursorW(nullptr, IDC_ARROW), c.lpszClassName = L"QwClickTarget";
   c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  c.lpszClassName = L"QwClickTarget";
   RegisterClassW(&c);
   if (!CreateWindowExW(0, c.lpszClassName, c.lpszClassName, WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
                        GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr) ||

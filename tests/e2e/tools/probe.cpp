@@ -93,10 +93,8 @@ BOOL CALLBACK CollectTips(HWND tip, LPARAM param) {
 }
 
 std::string Window(HWND w) {
-  RECT r;
-  GetWindowRect(w, &r);
-  RECT client;
-  GetClientRect(w, &client);
+  RECT r, client;
+  GetWindowRect(w, &r), GetClientRect(w, &client);
   MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&client), 2);
   LOGFONTW font = {};
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)), sizeof(font), &font);
