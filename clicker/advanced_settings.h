@@ -1,7 +1,7 @@
 // The advanced click settings: per button a press duration, a click count, a random
 // spread of the pauses and a fixed point, and the hold-to-click switch. Each key is
-// optional; a missing one means today's behaviour. No Win32 here: the engine, the
-// INI storage, the dialog and the native tests share this file.
+// optional; without them the program clicks as the six main settings alone say. No Win32:
+// the engine, the INI storage and the dialog share this file.
 #pragma once
 
 #include <atomic>
