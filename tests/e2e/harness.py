@@ -154,7 +154,6 @@ class App:  # one copy of the program in a folder of its own, with its help file
                 self.process.wait(timeout=10)
             except subprocess.TimeoutExpired:
                 self.process.kill()
-        subprocess.run(["pkill", "-f", winpath(self.exe).replace("\\", "\\\\")])
 
 
 class Case(unittest.TestCase):  # a test that stops what it starts

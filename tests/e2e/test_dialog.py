@@ -156,13 +156,16 @@ class DialogTest(h.Case):
 
     def test_shortcuts_lead_to_the_program_and_its_folder(self):
         home = os.path.join(h.PREFIX, "drive_c", "users", getpass.getuser())
-        for label, folder in (("添加到桌面", "Desktop"), ("添加到程序组", "AppData/Roaming/Microsoft/Windows/Start Menu/Programs")):
-            for name in ("n" * 50, "tool"):  # a base name of 50 characters or more makes none
+        folders = {"添加到桌面": "Desktop", "添加到程序组": "AppData/Roaming/Microsoft/Windows/Start Menu/Programs"}
+        for name in ("n" * 50, "tool"):  # a base name of 50 characters or more makes none
+            app = self.start(name, exe=name + ".exe")
+            d = app.probe()
+            for label in folders:
+                app.command(item(d, label))
+            app.command(2)  # handled after the shortcuts
+            self.assertEqual(app.wait_exit(), 0)
+            for label, folder in folders.items():
                 with self.subTest(label, name=name):
-                    app = self.start(name, exe=name + ".exe")
-                    app.command(item(app.probe(), label))
-                    app.command(2)  # handled after the shortcut
-                    self.assertEqual(app.wait_exit(), 0)
                     link = os.path.join(home, folder, name + ".lnk")
                     self.assertEqual(os.path.exists(link), name == "tool")
                     if name == "tool":
