@@ -115,6 +115,8 @@ void BeginPick(HWND dialog, const ButtonFields& button) {
 }
 
 void EndPick(HWND dialog, bool picked, LPARAM point) {
+  // An Escape and a click in quick succession both post an answer; the first one ends the pick.
+  if (pick.button == nullptr) return;
   UnhookWindowsHookEx(pick.mouse);
   UnhookWindowsHookEx(pick.keyboard);
   const ButtonFields& button = *pick.button;
