@@ -122,7 +122,7 @@ class App:  # one copy of the program in a folder of its own, with its help file
         return self.wait_dialog() if wait_dialog else self
 
     def wait_dialog(self):
-        self.hwnd = wait(lambda: find(TITLE, 40), 1, "the main dialog")
+        self.hwnd = wait(lambda: find(TITLE, 90), 1, "the main dialog")  # the first start in a prefix is slow
         return self
 
     def probe(self):
@@ -156,11 +156,13 @@ class App:  # one copy of the program in a folder of its own, with its help file
                 self.process.kill()
 
 
-class Case(unittest.TestCase):  # a test that stops what it starts
+class Case(unittest.TestCase):  # a test that stops what it starts: a copy it started before, at the latest now
     def start(self, name, ini=None, exe="QwClicker.exe", wait_dialog=True, wrapper=()):
-        app = App(name, ini, exe)
-        self.addCleanup(app.stop)
-        return app.start(wait_dialog, wrapper)
+        if getattr(self, "app", None):
+            self.app.stop()
+        self.app = App(name, ini, exe)
+        self.addCleanup(self.app.stop)
+        return self.app.start(wait_dialog, wrapper)
 
     def target(self):
         target = Target()

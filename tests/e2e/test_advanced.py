@@ -26,18 +26,18 @@ class AdvancedTest(h.Case):
         return app
 
     def test_hand_edited_hold_count_jitter_and_point(self):
-        self.begin("LeftHold=200\nLeftCount=3\nLeftPoint= 300 , 400\nRightJitter=50\n", right=1, left_interval=100,
-                   right_interval=200)
-        since, events = self.clicks.click(8, "RD")
-        self.assertEqual(len(h.pairs(events, "L")), 3, "the left button stops by itself after 3 clicks")
+        self.begin("LeftHold=200\nLeftCount=3\nLeftPoint= 300 , 400\nRightJitter=50\n", left=2, right=1,
+                   left_interval=100, right_interval=200)
+        since, events = self.clicks.click(14, "RD")
+        self.assertEqual(len(h.pairs(events, "L")), 6, "the left button stops by itself after 3 double clicks")
         self.assertTrue(all(160 <= ms < 400 for ms in held_ms(self.clicks, since)), held_ms(self.clicks, since))
         self.assertTrue(all(ms < 150 for ms in held_ms(self.clicks, since, "R")))
         right = [p for p, _ in h.pairs(events, "R")]
         periods = [b - a for a, b in zip(right, right[1:])]
         self.assertGreater(max(periods) - min(periods), 40000, "pauses drawn anew: %s" % periods)
         self.assertEqual(cursor(), (300, 400))
-        since, events = self.clicks.click(6, "RD")
-        self.assertEqual(len(h.pairs(events, "L")), 3, "a new start counts from zero")
+        since, events = self.clicks.click(14, "RD")
+        self.assertEqual(len(h.pairs(events, "L")), 6, "a new start counts from zero")
 
     def test_hold_to_click_clicks_only_while_the_start_key_is_held(self):
         self.begin("HoldToClick=1\n", left_interval=100)

@@ -47,9 +47,7 @@ class DialogTest(h.Case):
             1003: "设置左键连点方法，左、右键至少需要启用一个。", 1004: "设置右键连点方法，左、右键至少需要启用一个。",
             1005: "设置左键连点的间隔毫秒数，启用左键时必须大于0。", 1006: "设置右键连点的间隔毫秒数，启用右键时必须大于0。",
             1007: "保存当前设置。", 3: "将程序放至托盘。", 2: "退出程序。"})
-        app.stop()
-        os.remove(app.ini)
-        c = self.start("shows").controls()
+        c = self.start("shows").controls()  # the folder made anew: no settings file
         self.assertEqual([c[i]["selection"] for i in (1001, 1002, 1003, 1004)] + [c[1005]["text"], c[1006]["text"]],
                          [8, 10, 1, 0, "1000", "1000"])
         self.assertFalse(os.path.exists(app.ini), "no file before a save")

@@ -2,7 +2,6 @@
 help dialogs, and the banner strip scaled with its picture filling it, in both looks."""
 
 import subprocess
-import unittest
 
 import harness as h
 from test_dialog import HELP, item
@@ -16,7 +15,7 @@ def pixel(x, y):  # the screen's colour there in hexadecimal, "#" first
                           stdout=subprocess.PIPE, check=True).stdout.decode()
 
 
-class DpiTest(unittest.TestCase):
+class DpiTest(h.Case):
     def tearDown(self):
         h.wine("reg", "delete", DESKTOP, "/v", "LogPixels", "/f")
         h.wine("reg", "add", THEME, "/v", "ThemeActive", "/d", "1", "/f")
@@ -32,26 +31,22 @@ class DpiTest(unittest.TestCase):
                 with self.subTest(dpi=dpi, look=look):
                     h.wine("reg", "add", DESKTOP, "/v", "LogPixels", "/t", "REG_DWORD", "/d", dpi, "/f")
                     h.wine("reg", "add", THEME, "/v", "ThemeActive", "/d", look, "/f")
-                    app = h.App("dpi")
-                    try:
-                        d, c, links, browsers = wait_link(app.start(wrapper=NO_NAMES))
-                        self.assertEqual((d["dpi"], d["font"][1]), (dpi, -((9 * dpi + 36) // 72)))
-                        self.assert_texts_whole(d)
-                        width, height = c[1008]["rect"][2:]
-                        top = 0 if look == "1" else (2 * dpi + 48) // 96
-                        self.assertEqual((links[0]["rect"], links[0]["style"], width),
-                                         ([0, top, width, height], 0x5000000D, d["client"][2]))
-                        self.assertEqual(c[1015]["rect"][1], top + height, "the line right under the strip")
-                        # The picture fills the link to its last row and column: no white band.
-                        x, y = d["client"][0] + width - 2, d["client"][1] + top + height - 2
-                        h.xdo("mousemove", 1, 1)
-                        self.assertNotEqual(set(pixel(x, y)[1:]), {"F"}, "white")
-                        if look == "0":
-                            for label, caption in HELP:
-                                app.command(item(d, label))
-                                self.assert_texts_whole(h.probe(h.find(caption)))
-                                h.post(h.find(caption), h.WM_COMMAND, 2)
-                                h.wait(lambda: not h.find(caption, 0.2), 30, caption + " closed")
-                    finally:
-                        app.stop()
+                    d, c, links, browsers = wait_link(app := self.start("dpi", wrapper=NO_NAMES))
+                    self.assertEqual((d["dpi"], d["font"][1]), (dpi, -((9 * dpi + 36) // 72)))
+                    self.assert_texts_whole(d)
+                    width, height = c[1008]["rect"][2:]
+                    top = 0 if look == "1" else (2 * dpi + 48) // 96
+                    self.assertEqual((links[0]["rect"], links[0]["style"], width),
+                                     ([0, top, width, height], 0x5000000D, d["client"][2]))
+                    self.assertEqual(c[1015]["rect"][1], top + height, "the line right under the strip")
+                    # The picture fills the link to its last row and column: no white band.
+                    x, y = d["client"][0] + width - 2, d["client"][1] + top + height - 2
+                    h.xdo("mousemove", 1, 1)
+                    self.assertNotEqual(set(pixel(x, y)[1:]), {"F"}, "white")
+                    if look == "0":
+                        for label, caption in HELP:
+                            app.command(item(d, label))
+                            self.assert_texts_whole(h.probe(h.find(caption)))
+                            h.post(h.find(caption), h.WM_COMMAND, 2)
+                            h.wait(lambda: not h.find(caption, 0.2), 30, caption + " closed")
 

@@ -91,7 +91,6 @@ class OnlineTest(h.Case):
                     self.assertEqual(entries[:len(want)], want)
                     self.assertLessEqual(len(entries), len(want) + 1, "at most the entry the fault cut into")
                 self.assertFalse(app.probe()["style"] & 0x08000000, "no message box holds the dialog")
-                app.stop()
 
     def test_a_server_that_never_answers_leaves_the_dialog_and_clicking_working(self):
         target, app = self.target(), self.start("hang", menu=None)
@@ -112,7 +111,6 @@ class OnlineTest(h.Case):
                 width, height = c[1008]["rect"][2:]
                 self.assertEqual((links, browsers), ([], [[0, top, width, height]]))
                 self.assertEqual((c[1014]["visible"], c[1015]["rect"][1] == height), (look == "0", look == "1"))
-                app.stop()
         wait_link(self.start("link", wrapper=NO_NAMES))  # the link's place in both looks: test_dpi
         self.assertEqual(self.server.requested("/bar.php"), [], "no page asked for a name that does not resolve")
 

@@ -20,9 +20,10 @@ HWND Window(const wchar_t* text) { return reinterpret_cast<HWND>(static_cast<UIN
 bool Append(const wchar_t* file, const std::wstring& line) {
   char out[4096];
   const int n = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, out, sizeof(out), nullptr, nullptr) - 1;
-  // One write at the end per line, so that lines of racing processes land whole.
-  HANDLE h = CreateFileW(file, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                         FILE_FLAG_WRITE_THROUGH, nullptr);
+  // Racing launches write one after the other: while one has the file open, nobody else may write it.
+  HANDLE h = INVALID_HANDLE_VALUE;
+  for (int i = 0; i < 500 && h == INVALID_HANDLE_VALUE; ++i, Sleep(h == INVALID_HANDLE_VALUE ? 10 : 0))
+    h = CreateFileW(file, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_FLAG_WRITE_THROUGH, nullptr);
   DWORD written = 0;
   const bool ok = h != INVALID_HANDLE_VALUE && n > 0 && WriteFile(h, out, n, &written, nullptr);
   if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
