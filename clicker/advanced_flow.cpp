@@ -4,16 +4,9 @@
 
 #include "clicker/settings.h"
 
-namespace {
-const wchar_t ConfigSection[] = L"Config";
-}
-
 void LoadAdvancedSettings(HWND dialog) {
   AdvancedValues values;
-  const uint32_t badKeys = ReadAdvancedSettings(values, [](const wchar_t* key, wchar_t* text, size_t capacity) {
-    if (ConfigFilePath[0] == L'\0') return;
-    GetPrivateProfileStringW(ConfigSection, key, L"", text, static_cast<DWORD>(capacity), ConfigFilePath);
-  });
+  const uint32_t badKeys = ReadAdvancedSettings(values, ReadConfigText);
   Store(AdvancedSettings, values);
   if (badKeys == 0) return;
   std::wstring text = L"配置文件中以下高级设置的值不正确，已改用默认值：\n";
@@ -28,8 +21,4 @@ void LoadAdvancedSettings(HWND dialog) {
   MessageBoxW(dialog, text.c_str(), L"高级设置错误", MB_OK | MB_ICONWARNING | MB_TOPMOST);
 }
 
-bool SaveAdvancedSettings(const AdvancedValues& values) {
-  return WriteAdvancedSettings(values, [](const wchar_t* key, const wchar_t* text) {
-    return ConfigFilePath[0] != L'\0' && WritePrivateProfileStringW(ConfigSection, key, text, ConfigFilePath) != 0;
-  });
-}
+bool SaveAdvancedSettings(const AdvancedValues& values) { return WriteAdvancedSettings(values, WriteConfigText); }

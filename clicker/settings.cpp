@@ -23,8 +23,14 @@ void LoadSettings() {
   });
 }
 
-bool SaveSettings() {
-  return WriteSettings(ClickSettings, [](const wchar_t* key, const wchar_t* text) {
-    return ConfigFilePath[0] != L'\0' && WritePrivateProfileStringW(ConfigSection, key, text, ConfigFilePath) != 0;
-  });
+bool SaveSettings() { return WriteSettings(ClickSettings, WriteConfigText); }
+
+void ReadConfigText(const wchar_t* key, wchar_t* text, size_t capacity) {
+  text[0] = L'\0';
+  if (ConfigFilePath[0] == L'\0') return;
+  GetPrivateProfileStringW(ConfigSection, key, L"", text, static_cast<DWORD>(capacity), ConfigFilePath);
+}
+
+bool WriteConfigText(const wchar_t* key, const wchar_t* text) {
+  return ConfigFilePath[0] != L'\0' && WritePrivateProfileStringW(ConfigSection, key, text, ConfigFilePath) != 0;
 }

@@ -14,3 +14,8 @@ void LoadSettings();
 // Writes the six keys as signed decimal. All six writes are attempted even after a
 // failure; true only when every one succeeded.
 bool SaveSettings();
+
+// One key of section "Config" as text: read ("" when missing, or without a file
+// path), and written (false when it could not be).
+void ReadConfigText(const wchar_t* key, wchar_t* text, size_t capacity);
+bool WriteConfigText(const wchar_t* key, const wchar_t* text);
