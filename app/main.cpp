@@ -6,12 +6,23 @@
 
 #include "app/main_dialog.h"
 #include "app/process_values.h"
+#include "clicker/click_engine.h"
+#include "clicker/settings.h"
+#include "desktop/shortcuts.h"
 #include "res/resource.h"
 
 namespace {
 
-// Built before the entry point runs, as the rest of the program expects.
-const bool processValuesBuilt = (BuildProcessValues(), true);
+// Built before the entry point runs, as the rest of the program expects; the
+// subsystems get from here the paths they use and look up nothing of the shell's.
+bool PrepareProcess() {
+  BuildProcessValues();
+  SetConfigFilePath(ConfigFilePath);
+  SetShortcutTarget(ModulePath, ShortcutWorkingDirectory);
+  InitializeClickLocks();
+  return true;
+}
+const bool processValuesBuilt = PrepareProcess();
 
 constexpr UINT StartupWarningStyle = MB_OK | MB_ICONWARNING | MB_TOPMOST;
 

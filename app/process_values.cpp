@@ -4,12 +4,10 @@
 
 #include <cstdlib>
 
-#include "clicker/click_engine.h"
-#include "clicker/settings.h"
-
 wchar_t ModulePath[PathCapacity];
 wchar_t ModuleDirectory[PathCapacity];
 wchar_t ShortcutWorkingDirectory[PathCapacity];
+wchar_t ConfigFilePath[PathCapacity];
 
 namespace {
 
@@ -33,18 +31,14 @@ bool GetModuleDirectory(wchar_t* out) {
   // Every part gets a whole path's room, so no part of a path that fits can
   // overflow its buffer (which would end the process in the runtime's handler).
   wchar_t drive[PathCapacity], directory[PathCapacity], name[PathCapacity], extension[PathCapacity];
-  if (_wsplitpath_s(path, drive, PathCapacity, directory, PathCapacity, name, PathCapacity,
-                    extension, PathCapacity) != 0) {
+  if (_wsplitpath_s(path, drive, PathCapacity, directory, PathCapacity, name, PathCapacity, extension, PathCapacity) !=
+      0) {
     return false;
   }
   return JoinText(drive, directory, out, PathCapacity);
 }
 
 void BuildProcessValues() {
-  GetModuleDirectory(ModuleDirectory);
-  BuildConfigFilePath();
-  if (GetModulePath(ModulePath)) {
-    CopyText(ModuleDirectory, ShortcutWorkingDirectory, PathCapacity);
-  }
-  InitializeClickLocks();
+  if (GetModuleDirectory(ModuleDirectory)) JoinText(ModuleDirectory, L"配置文件.ini", ConfigFilePath, PathCapacity);
+  if (GetModulePath(ModulePath)) CopyText(ModuleDirectory, ShortcutWorkingDirectory, PathCapacity);
 }

@@ -11,11 +11,13 @@ extern wchar_t ModulePath[PathCapacity];
 extern wchar_t ModuleDirectory[PathCapacity];
 // The shortcuts' working directory: a second copy of ModuleDirectory.
 extern wchar_t ShortcutWorkingDirectory[PathCapacity];
+// ModuleDirectory followed by "配置文件.ini"; empty when that does not fit.
+extern wchar_t ConfigFilePath[PathCapacity];
 
 // The running module's directory into out (PathCapacity characters); false and
 // out empty when the module's path is too long.
 bool GetModuleDirectory(wchar_t* out);
 
 // Builds, in order: ModuleDirectory, ConfigFilePath, ModulePath with the working
-// directory, and the two click locks.
+// directory. The entry point hands each subsystem the ones it needs.
 void BuildProcessValues();

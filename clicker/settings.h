@@ -3,10 +3,10 @@
 
 #include "app/path_text.h"
 
-// ModuleDirectory followed by "配置文件.ini"; empty when that does not fit, and
-// then the defaults are used and every save fails.
-extern wchar_t ConfigFilePath[PathCapacity];
-void BuildConfigFilePath();
+// The INI file that every read and write below uses, given once before the entry
+// point runs. An empty path (one that did not fit) gives the defaults on every
+// read and fails every save.
+void SetConfigFilePath(const wchar_t* path);
 
 // Each key of section "Config" into its field; a missing key takes its default.
 void LoadSettings();
