@@ -16,8 +16,11 @@ CWebBrowserBase::CWebBrowserBase() {
   // undone: the control lives until the process ends.
   if (FAILED(OleInitialize(nullptr))) return;
   // A temporary compound file under a name the system picks; the control may keep
-  // state in it.
-  if (FAILED(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage))) {
+  // state in it. The storage is never released, so the file is opened to be deleted
+  // when its handle closes: the system does that when the process ends, however it
+  // ends, and no file is left in the user's temporary folder.
+  if (FAILED(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
+                              &storage))) {
     storage = nullptr;
     return;
   }

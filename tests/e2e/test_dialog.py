@@ -2,6 +2,7 @@
 the tray, shortcuts, what the shell is asked to open, and every way out."""
 
 import getpass
+import glob
 import os
 import re
 
@@ -25,6 +26,11 @@ def tray_icons():
     """How many icons in Wine's tray carry the program's tip."""
     tray = h.find("Wine System Tray", 0, None)
     return [t for _, t in h.probe(tray)["tips"]].count(h.TITLE) if tray else 0
+
+
+def temporary_files():  # everything in the user's temporary folder, as Wine names it
+    folder = h.wine("cmd", "/c", "echo %TEMP%").stdout.decode().strip()[3:].split("\\")
+    return sorted(glob.glob(os.path.join(h.PREFIX, "drive_c", *folder, "**"), recursive=True))
 
 
 def wait_tray(app, hidden):
@@ -61,17 +67,20 @@ class DialogTest(h.Case):
         self.assertEqual(second.wait_exit(), 0)
         self.assertEqual(h.find(h.TITLE, 1), first.hwnd)
 
-    def test_every_way_out_ends_the_program_with_code_zero(self):
-        ways = {"Escape": lambda app: (h.focus(h.TITLE), h.key("Escape")),
+    def test_every_way_out_ends_the_program_with_code_zero_and_leaves_no_temporary_file(self):
+        ways = {"killed": lambda app: (app.probe(), app.process.kill()),  # once the dialog is made: not with code 0
+                "Escape": lambda app: (h.focus(h.TITLE), h.key("Escape")),
                 "Alt+F4": lambda app: (h.focus(h.TITLE), h.key("alt+F4")),
                 "close box": lambda app: h.post(app.hwnd, h.WM_SYSCOMMAND, 0xF060),
                 "button": lambda app: h.click_at(self.control_rect(app, 2)),
                 "menu": lambda app: app.command(item(app.probe(), "退出"))}
         for way, leave in ways.items():
             with self.subTest(way):
+                before = temporary_files()
                 app = self.start("exit")
                 leave(app)
-                self.assertEqual(app.wait_exit(), 0)
+                self.assertEqual(app.wait_exit(), -9 if way == "killed" else 0)
+                h.wait(lambda: temporary_files() == before, 10, "the temporary folder as it was")
 
     def control_rect(self, app, control):
         d = app.probe()
