@@ -11,3 +11,6 @@
 
 // The DPI a window is drawn at: 96 at 100 %, 120 at 125 %, 144 at 150 %, 192 at 200 %.
 UINT WindowDpi(HWND window);
+
+// A system metric (SM_CXSMICON, SM_CXICON) as it is at that DPI.
+int MetricForDpi(int metric, UINT dpi);

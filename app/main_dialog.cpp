@@ -50,6 +50,28 @@ void SetIntervalText(HWND edit, int32_t interval) {
   SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
+HICON LoadProgramIcon(int sizeMetric, UINT dpi) {
+  const int size = MetricForDpi(sizeMetric, dpi);
+  return static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
+// The caption and the tray show the small icon, the task switcher and the taskbar
+// the big one: each is loaded at the size its place has at the window's scale, from
+// the icon's own 16, 32 and 48 pixel pictures. Kept until the scale changes; the
+// icons they replace are destroyed once nothing shows them.
+void SetWindowIcons(HWND dialog, UINT dpi) {
+  const HICON small = LoadProgramIcon(SM_CXSMICON, dpi);
+  const HICON replaced[] = {
+      reinterpret_cast<HICON>(SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small))),
+      reinterpret_cast<HICON>(
+          SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadProgramIcon(SM_CXICON, dpi))))};
+  SetTrayIconPicture(small);
+  for (HICON icon : replaced) {
+    if (icon) DestroyIcon(icon);
+  }
+}
+
 INT_PTR OnTrayIcon(HWND dialog, LPARAM mouseMessage) {
   switch (mouseMessage) {
     case WM_LBUTTONDOWN:
@@ -68,9 +90,9 @@ INT_PTR OnTrayIcon(HWND dialog, LPARAM mouseMessage) {
 void AddToolTip(HWND control, const wchar_t* text) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   // Owned by the control: destroyed with it.
-  HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, control, nullptr, instance,
-                             nullptr);
+  HWND tip =
+      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, control, nullptr, instance, nullptr);
   SetWindowPos(tip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
   TOOLINFOW info = {};
@@ -123,6 +145,7 @@ INT_PTR OnDpiChanged(HWND dialog, WPARAM wParam, const RECT* suggested) {
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   bannerDpi = HIWORD(wParam);
+  SetWindowIcons(dialog, bannerDpi);
   // The dialog manager (per-monitor version 2) rescales the template's controls,
   // the strip's placeholder among them, when this message is left to it; the strip
   // follows the placeholder once that is done.
@@ -131,12 +154,7 @@ INT_PTR OnDpiChanged(HWND dialog, WPARAM wParam, const RECT* suggested) {
 }
 
 BOOL OnInitDialog(HWND dialog) {
-  // Loaded once at the small size and kept for the whole run.
-  HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                             LR_DEFAULTCOLOR));
-  SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-  SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SetWindowIcons(dialog, WindowDpi(dialog));
 
   LoadSettings();
   CheckSettingsAtStartup(dialog);

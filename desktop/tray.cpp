@@ -63,10 +63,8 @@ void PrepareTrayIcon(HWND dialog) {
 
   TrayIconData.uID = 1;
   TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  // Loaded once and kept until the process ends: every add of the icon shows it.
-  TrayIconData.hIcon =
-      static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  // The window's small icon, at the size of the window's scale: every add shows it.
+  TrayIconData.hIcon = reinterpret_cast<HICON>(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0));
   TrayIconData.hWnd = dialog;
   TrayIconData.uCallbackMessage = WM_TRAYICON;
   // The program's title, as dialog 102 carries it.
@@ -91,6 +89,11 @@ void ShowTrayMenu(HWND dialog) {
   // as it opens (the task switch that SetForegroundWindow began is completed only
   // by the next message to the window).
   PostMessageW(dialog, WM_NULL, 0, 0);
+}
+
+void SetTrayIconPicture(HICON icon) {
+  TrayIconData.hIcon = icon;
+  if (iconAdded) Shell_NotifyIconW(NIM_MODIFY, &TrayIconData);
 }
 
 void AddTrayIcon() {

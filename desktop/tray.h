@@ -11,7 +11,10 @@
 // The one record used for every add and delete of the icon; filled once.
 extern NOTIFYICONDATAW TrayIconData;
 
+// Fills TrayIconData for the dialog, with the dialog's small icon as the picture.
 void PrepareTrayIcon(HWND dialog);
+// A new picture (the window's scale changed), shown at once when the icon is there.
+void SetTrayIconPicture(HICON icon);
 // The version of a loaded shell library as MAKEDLLVERULL would give it (0 when it
 // cannot be read); unloads the library in every case.
 uint64_t GetShellVersion(HMODULE shellLibrary);

@@ -33,6 +33,7 @@ class DpiTest(h.Case):
                     h.wine("reg", "add", THEME, "/v", "ThemeActive", "/d", look, "/f")
                     d, c, links, browsers = wait_link(app := self.start("dpi", wrapper=NO_NAMES))
                     self.assertEqual((d["dpi"], d["font"][1]), (dpi, -((9 * dpi + 36) // 72)))
+                    self.assertEqual(d["icons"], [16 * dpi // 96, 32 * dpi // 96], "small and big icon at the scale")
                     self.assert_texts_whole(d)
                     width, height = c[1008]["rect"][2:]
                     top = 0 if look == "1" else (2 * dpi + 48) // 96

@@ -73,6 +73,17 @@ long TextWidth(HWND w) {
   return size.cx;
 }
 
+// The width of the window's small or big icon in pixels; 0 without one.
+long IconWidth(HWND w, WPARAM which) {
+  ICONINFO info = {};
+  BITMAP bitmap = {};
+  const HICON icon = reinterpret_cast<HICON>(SendMessageW(w, WM_GETICON, which, 0));
+  if (!icon || !GetIconInfo(icon, &info)) return 0;
+  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+  DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
 struct Tips {
   HWND root;
   std::string json;
@@ -112,7 +123,8 @@ std::string Window(HWND w) {
       ",\"visible\":" + Num(IsWindowVisible(w)) + ",\"iconic\":" + Num(IsIconic(w)) +
       ",\"owner\":" + Num(reinterpret_cast<UINT_PTR>(GetWindow(w, GW_OWNER))) + ",\"rect\":" + Rect(r) +
       ",\"client\":" + Rect(client) + ",\"font\":[" + Quote(font.lfFaceName) + "," + Num(font.lfHeight) +
-      "],\"dpi\":" + Num(dpi) + ",\"icon\":\"" +
+      "],\"dpi\":" + Num(dpi) + ",\"icons\":[" + Num(IconWidth(w, ICON_SMALL)) + "," + Num(IconWidth(w, ICON_BIG)) +
+      "],\"icon\":\"" +
       (shown == LoadIconW(nullptr, IDI_WARNING)       ? "warning"
        : shown == LoadIconW(nullptr, IDI_INFORMATION) ? "information"
                                                       : "") +
