@@ -204,21 +204,23 @@ class Target:  # qw_click_target.exe over the whole screen, under the cursor: ev
     def wait_count(self, count, since=0, kinds="LDRD"):
         return wait(lambda: len([1 for _, e in self.events(since) if e in kinds]) >= count, 30, "%d clicks" % count)
 
-    def quiet(self, since=0):  # the events once none has come for 0.6 s: the clicking has ended
-        seen = [None, 0.0]
+    def quiet(self, since=0, cycle_ms=1050):
+        """The events once no press has come, since the call (right after a stop key) and since the last press, for
+        more than a full cycle of the clicking in use (press to next press; by default the default settings')."""
+        called = now_us()
 
         def settled():
-            if self.events(since) != seen[0]:
-                seen[:] = [self.events(since), time.monotonic()]
-            return time.monotonic() - seen[1] >= 0.6
-        return wait(settled, 60, "the clicks to stop") and seen[0]
+            events = self.events(since)
+            return now_us() - max([called] + [t for t, e in events if e[1] == "D"]) > cycle_ms * 1000 + 300000 and [
+                events]
+        return wait(settled, 60, "the clicks to stop")[0]
 
-    def click(self, presses, kinds="LDRD"):  # start; stop once that many presses came; when, and the events
+    def click(self, presses, kinds="LDRD", cycle_ms=1050):  # start; stop once that many presses came; when, the events
         since = now_us()
         key("F9")
         self.wait_count(presses, since, kinds)
         key("F11")
-        return since, self.quiet(since)
+        return since, self.quiet(since, cycle_ms)
 
 
 def pairs(events, button):

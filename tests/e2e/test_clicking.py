@@ -21,6 +21,10 @@ def cycles(pairs, gap_us):  # presses per cycle: a press more than gap_us after 
     return sizes
 
 
+def cycle(left, right, left_interval, right_interval):  # the longer full cycle in ms: 50 or 150 ms + the interval
+    return max(100 * m - 50 + i for m, i in ((left, left_interval), (right, right_interval)) if m)
+
+
 class ClickingTest(h.Case):
     def save(self, app, caption="保存成功", *values):
         """Saves what is entered (values as for App.enter); the message box, checked for its owner and icon."""
@@ -64,7 +68,7 @@ class ClickingTest(h.Case):
         self.addCleanup(os.rmdir, app.ini)
         self.assertRegex(self.save(app, "写入配置出错", 4, 6, 2, 0, "300"), "^[^\n]*“配置文件.ini”[^\n]*写入权限")
         self.assertTrue(h.key_free(4))
-        self.check(target.click(6)[1], 2, 0, 300, 0)
+        self.check(target.click(6, cycle_ms=450)[1], 2, 0, 300, 0)
 
     def test_a_key_held_elsewhere_is_reported_after_the_file_was_written_and_stops_clicking(self):
         app, target = self.start("held", h.ini_text(left_interval=200)), self.target()
@@ -74,7 +78,7 @@ class ClickingTest(h.Case):
         target.wait_count(3, since)
         self.assertEqual(self.save(app, "注册热键错误", 4, 6, 1, 0, "200"), "配置项已经保存成功，但" + HOTKEYS)
         self.assertEqual(app.read_ini(), h.ini_text(4, 6, 1, 0, 200, 1000))
-        h.pairs(target.quiet(since), "L")  # no stop key is left, so the clicking ended, released
+        h.pairs(target.quiet(since, 250), "L")  # no stop key is left, so the clicking ended, released
         self.assertEqual([h.key_free(i) for i in (4, 8, 10)], [True, True, True], "the new start key given back")
 
     def test_a_file_that_fails_the_startup_check_is_reported_and_registers_nothing(self):
@@ -98,18 +102,19 @@ class ClickingTest(h.Case):
         for values in ((1, 0, 300, 0), (2, 0, 300, 500), (0, 1, 0, 300), (0, 2, 1000, 300), (1, 2, 300, 400)):
             with self.subTest(values):
                 self.save(app, "保存成功", None, None, *values[:2], str(values[2]), str(values[3]))
-                self.check(target.click(6)[1], *values)
+                self.check(target.click(6, cycle_ms=cycle(*values))[1], *values)
         self.save(app, "保存成功", 8, 10, 1, 0, "300", "300")
         since = h.now_us()
         h.key("F9")
-        saved = target.wait_count(3, since) and h.now_us()
+        before = target.wait_count(3, since) and h.now_us()
         self.save(app, "保存成功", None, None, 2, 1)
-        target.wait_count(len(target.events(since)) + 8, since)
+        shown = h.now_us()  # the box has been seen: the new methods are in force from the next cycle on
+        target.wait_count(len(target.events(since)) + 16, since)
         h.key("F11")
-        left = h.pairs(target.quiet(since), "L")
-        self.assertEqual(set(cycles([p for p in left if p[0] < saved], 225000)), {1})
-        self.assertEqual(set(cycles([p for p in left if p[0] > saved + 600000], 225000)), {2})
-        self.assertGreater(h.pairs(target.events(since), "R")[0][0], saved, "the right button joins")
+        left = h.pairs(target.quiet(since, 450), "L")
+        self.assertEqual(set(cycles([p for p in left if p[0] < before], 225000)), {1})
+        self.assertEqual(set(cycles([p for p in left if p[0] > shown + 450000], 225000)[1:]), {2}, "whole cycles")
+        self.assertGreater(h.pairs(target.events(since), "R")[0][0], before, "the right button joins")
 
     def test_start_and_stop_keys_held_repeated_or_raced_keep_one_stream_per_button(self):
         self.start("keys", h.ini_text(left=1, right=2, left_interval=200, right_interval=200))
@@ -123,10 +128,10 @@ class ClickingTest(h.Case):
         target.wait_count(len(target.events(since)) + 6, since)
         h.key("F11")
         self.assertGreaterEqual(target.events()[0][0], since, "nothing before the start key")
-        self.check(target.quiet(since), 1, 2, 200, 200)
+        self.check(target.quiet(since, 350), 1, 2, 200, 200)
         since = h.now_us()
         h.xdo("key", "--delay", "3", *(["F9", "F11"] * 300))
-        events = target.quiet(since)
+        events = target.quiet(since, 350)
         self.assertTrue(h.pairs(events, "L") and h.pairs(events, "R"))
 
     def test_leaving_the_program_while_it_clicks_leaves_no_button_pressed(self):
@@ -138,7 +143,7 @@ class ClickingTest(h.Case):
             target.wait_count(10, since)
             app.command(2)
             self.assertEqual(app.wait_exit(), 0)
-            events = target.quiet(since)
+            events = target.quiet(since, 60)
             self.assertTrue(all(h.pairs(events, button) is not None for button in "LR"))
 
     def test_a_save_after_a_failed_startup_check_makes_both_keys_work(self):
@@ -149,5 +154,5 @@ class ClickingTest(h.Case):
         h.key("F9")
         self.save(app, "保存成功", None, 10)
         self.assertEqual(target.events(), [], "no start key before the save")
-        self.check(target.click(3)[1], 1, 0, 200, 0)
+        self.check(target.click(3, cycle_ms=250)[1], 1, 0, 200, 0)
 
