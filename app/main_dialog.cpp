@@ -206,6 +206,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_BANNER_LAYOUT:
       LayOutBanner(dialog);
       return 1;
+    case WM_BANNER_CHECKED:
+      OnBannerChecked(dialog, wParam != 0);
+      return 1;
     default:
       return 0;
   }

@@ -14,6 +14,7 @@
 #include "app/main_dialog.h"
 #include "app/maker_config.h"
 #include "online/banner_layout.h"
+#include "online/internet_handle.h"
 #include "res/resource.h"
 
 HWND bannerPlaceholder = nullptr;
@@ -26,7 +27,8 @@ UINT bannerDpi = 96;
 
 namespace {
 
-const wchar_t BannerPageAddress[] = L"http://" QW_CONTENT_HOST L"/bar.php";
+const wchar_t BannerPageAddress[] = QW_CONTENT_SCHEME L"://" QW_CONTENT_HOST L"/bar.php";
+constexpr bool ContentOverHttps = sizeof(QW_CONTENT_SCHEME_A) == sizeof("https");
 HWND fallbackLink = nullptr;  // the link static, once shown
 
 const char ContentHostName[] = QW_CONTENT_HOST_A;
@@ -181,7 +183,9 @@ bool CanResolveContentServer() {
   return resolved;
 }
 
-void ShowWebBanner() {
+namespace {
+
+void NavigateToBannerPage() {
   if (!bannerBrowser) return;
   IWebBrowser2* browser = bannerBrowser->GetWebBrowser();
   if (!browser) return;
@@ -189,6 +193,41 @@ void ShowWebBanner() {
   if (!url.Valid()) return;
   // Loads asynchronously; success and failure come back through the host's events.
   (void)browser->Navigate2(url.Get(), nullptr, nullptr, nullptr, nullptr);
+}
+
+}  // namespace
+
+void ShowWebBanner() {
+  if (!ContentOverHttps) return NavigateToBannerPage();
+  if (!bannerBrowser) return;
+  HWND dialog = bannerBrowser->GetHostWindow();
+  // Nobody waits for the check: it reports with WM_BANNER_CHECKED.
+  HANDLE check = CreateThread(nullptr, 0, BannerCertificateThread, dialog, 0, nullptr);
+  if (check) CloseHandle(check);
+  if (!check) ShowFallbackLink(dialog);
+}
+
+// The browser control, meeting a certificate that is not valid, asks the user
+// whether to go on (under Wine too, in a box of its own), and a yes would show
+// whatever answered on the way. So over https the control is handed the page only
+// after this process has reached it over a connection WinINet accepts: no
+// INTERNET_FLAG_IGNORE_* flag, so a certificate not valid for the host fails it.
+DWORD WINAPI BannerCertificateThread(LPVOID dialog) {
+  InternetHandle internet(InternetOpenW(L"QW_ZururOvuvu", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  InternetHandle request(
+      internet.get() ? InternetOpenUrlW(internet.get(), BannerPageAddress, nullptr, 0,
+                                        INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_CACHE_WRITE, 0)
+                     : nullptr);
+  SendMessageW(static_cast<HWND>(dialog), WM_BANNER_CHECKED, request.get() != nullptr, 0);
+  return 0;
+}
+
+void OnBannerChecked(HWND dialog, bool valid) {
+  if (valid) {
+    NavigateToBannerPage();
+  } else {
+    ShowFallbackLink(dialog);
+  }
 }
 
 void ShowFallbackLink(HWND dialog) {

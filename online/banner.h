@@ -43,8 +43,12 @@ DWORD WINAPI BannerWatchdogThread(LPVOID dialog);
 DWORD WINAPI BannerProbeThread(LPVOID dialog);
 bool CanResolveContentServer();
 
-// WM_BANNER_WEB: navigates the browser to the banner page.
+// WM_BANNER_WEB: navigates the browser to the banner page; over https once the
+// page's server has answered over a valid certificate.
 void ShowWebBanner();
+DWORD WINAPI BannerCertificateThread(LPVOID dialog);
+// WM_BANNER_CHECKED: the page, or the link when the certificate was not valid.
+void OnBannerChecked(HWND dialog, bool valid);
 // WM_BANNER_LINK, and the browser's navigate error: the bitmap link covers the
 // strip and the browser shrinks to nothing.
 void ShowFallbackLink(HWND dialog);

@@ -1,10 +1,10 @@
 #include "online/online_menu.h"
 
 #include <shellapi.h>
-#include <wininet.h>
 
 #include "app/main_dialog.h"
 #include "app/maker_config.h"
+#include "online/internet_handle.h"
 
 std::vector<OnlineMenuItem> onlineMenuItems;
 
@@ -14,21 +14,12 @@ namespace {
 // they are kept until the process ends.
 std::vector<OnlineMenuDocument> onlineMenuDocuments;
 
-const wchar_t MenuAddress[] = L"http://" QW_CONTENT_HOST L"/menu.php";
-
-class InternetHandle {
- public:
-  explicit InternetHandle(HINTERNET handle) : handle_(handle) {}
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
-  ~InternetHandle() {
-    if (handle_ != nullptr) InternetCloseHandle(handle_);
-  }
-  HINTERNET get() const { return handle_; }
-
- private:
-  HINTERNET handle_;
-};
+const wchar_t MenuAddress[] = QW_CONTENT_SCHEME L"://" QW_CONTENT_HOST L"/menu.php";
+// Over https on port 443. No INTERNET_FLAG_IGNORE_* flag: a certificate that is not
+// valid for the host, or a redirect to plain http, fails the request, and nothing
+// from that server is read.
+const DWORD MenuRequestFlags =
+    INTERNET_FLAG_RELOAD | (sizeof(QW_CONTENT_SCHEME_A) == sizeof("https") ? INTERNET_FLAG_SECURE : 0);
 
 void BuildOnlineMenu(HWND dialog, const char* text) {
   OnlineMenuDocument read = ReadOnlineMenuDocument(text);
@@ -63,7 +54,7 @@ DWORD WINAPI OnlineMenuThread(LPVOID parameter) {
   InternetHandle internet(InternetOpenW(L"QW_ZururOvuvu", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (internet.get() == nullptr) return 1;
   // Always from the server, never the cache: the menu is the server's to change.
-  InternetHandle request(InternetOpenUrlW(internet.get(), MenuAddress, nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+  InternetHandle request(InternetOpenUrlW(internet.get(), MenuAddress, nullptr, 0, MenuRequestFlags, 0));
   if (request.get() == nullptr) return 1;
 
   DWORD status = 0;
@@ -94,8 +85,8 @@ INT_PTR OnOnlineMenuXml(HWND dialog, const char* text) {
 
 INT_PTR OpenOnlineMenuItem(WPARAM command) {
   try {
-    // Only web addresses reach the shell: the document comes over plain HTTP, and
-    // anything else could open local files or run programs and scripts.
+    // Only web addresses reach the shell: the document may come over plain HTTP,
+    // and anything else could open local files or run programs and scripts.
     for (const char* url : OnlineMenuAddresses(onlineMenuItems, command)) {
       // Like every failure of the online extras, a failed launch stays silent.
       ShellExecuteA(nullptr, "open", url, nullptr, nullptr, SW_SHOWNORMAL);

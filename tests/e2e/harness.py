@@ -103,12 +103,12 @@ def message_box(caption, timeout=30.0):
 
 
 class App:  # one copy of the program in a folder of its own, with its help files beside it
-    def __init__(self, name, ini=None, exe="QwClicker.exe"):
+    def __init__(self, name, ini=None, exe="QwClicker.exe", build=BUILD):
         self.folder = os.path.join(PREFIX, "drive_c", "qw", "新建 文件夹", name)  # a path as users have them
         shutil.rmtree(self.folder, ignore_errors=True)
         os.makedirs(self.folder)
         self.exe, self.ini = os.path.join(self.folder, exe), os.path.join(self.folder, "配置文件.ini")
-        shutil.copy(os.path.join(BUILD, "QwClicker.exe"), self.exe)
+        shutil.copy(os.path.join(build, "QwClicker.exe"), self.exe)
         for text in ("使用帮助.txt", "常见问题.txt"):
             shutil.copy(os.path.join(BUILD, text), self.folder)
         if ini is not None:
@@ -157,10 +157,10 @@ class App:  # one copy of the program in a folder of its own, with its help file
 
 
 class Case(unittest.TestCase):  # a test that stops what it starts: a copy it started before, at the latest now
-    def start(self, name, ini=None, exe="QwClicker.exe", wait_dialog=True, wrapper=()):
+    def start(self, name, ini=None, exe="QwClicker.exe", wait_dialog=True, wrapper=(), build=BUILD):
         if getattr(self, "app", None):
             self.app.stop()
-        self.app = App(name, ini, exe)
+        self.app = App(name, ini, exe, build)
         self.addCleanup(self.app.stop)
         return self.app.start(wait_dialog, wrapper)
 
@@ -255,17 +255,35 @@ def open_log(*keys):
 
 
 class Server:
-    """The content server on 127.0.0.1:80, where the tests' namespace puts the content host. routes: path ->
-    (status, body), or None to hold the connection; requests: (path, headers, an event set when the client let go)."""
+    """The content server on 127.0.0.1, where the tests' namespace puts the content host. routes: path ->
+    (status, body), or None to hold the connection, or a list of those for the requests in turn; requests: (path, headers, an event set when the client let go).
+    With a TLS context set (port 443), the connections, once over, with or without a request, are in closed."""
 
-    def __init__(self):
-        self.routes, self.requests, outer = {}, [], self
+    def __init__(self, port=80):
+        self.routes, self.requests, self.context, self.closed, outer = {}, [], None, [], self
+
+        class Listener(http.server.ThreadingHTTPServer):
+            def get_request(self):
+                connection, address = super().get_request()
+                if not outer.context:
+                    return connection, address
+                try:
+                    connection.settimeout(30)
+                    return outer.context.wrap_socket(connection, server_side=True), address
+                except OSError:  # a failed handshake: nothing is served
+                    self.shutdown_request(connection)
+                    raise
+
+            def shutdown_request(self, request):
+                super().shutdown_request(request)
+                outer.closed.append(request)
 
         class Handler(http.server.BaseHTTPRequestHandler):  # one request a connection (HTTP/1.0)
             def do_GET(self):
                 closed = threading.Event()
                 outer.requests.append((self.path, dict(self.headers), closed))
                 route = outer.routes.get(self.path, (404, b""))
+                route = (route.pop(0) if len(route) > 1 else route[0]) if isinstance(route, list) else route
                 if route:
                     self.send_response(route[0])
                     self.send_header("Content-Length", str(len(route[1])))
@@ -279,7 +297,7 @@ class Server:
 
             def log_message(self, *args):
                 pass
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 80), Handler)
+        self.httpd = Listener(("127.0.0.1", port), Handler)
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
 
     def requested(self, path):
