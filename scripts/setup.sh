@@ -7,7 +7,7 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed';
 
 packages=(cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest libgtest-dev
           wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei fonts-wine
-          libtinyxml-dev dpkg-dev locales clang python3 zip unzip)
+          libtinyxml-dev dpkg-dev locales clang python3 zip unzip openssl ca-certificates)
 for p in "${packages[@]}"; do have "$p" || need+=("$p"); done
 
 if [ ${#need[@]} -gt 0 ]; then

@@ -255,23 +255,20 @@ def open_log(*keys):
 
 
 class Server:
-    """The content server on 127.0.0.1, where the tests' namespace puts the content host. routes: path ->
-    (status, body), or None to hold the connection, or a list of those for the requests in turn; requests: (path, headers, an event set when the client let go).
-    With a TLS context set (port 443), the connections, once over, with or without a request, are in closed."""
+    """The content server on 127.0.0.1, where the tests' namespace puts the content host. routes: path -> (status,
+    body), None to hold the connection, or a list of those for the requests in turn; requests: (path, headers, an
+    event set when the client let go). With a TLS context set (port 443) every connection once over is in closed."""
 
     def __init__(self, port=80):
         self.routes, self.requests, self.context, self.closed, outer = {}, [], None, [], self
 
         class Listener(http.server.ThreadingHTTPServer):
             def get_request(self):
-                connection, address = super().get_request()
-                if not outer.context:
-                    return connection, address
-                try:
-                    connection.settimeout(30)
-                    return outer.context.wrap_socket(connection, server_side=True), address
-                except OSError:  # a failed handshake: nothing is served
-                    self.shutdown_request(connection)
+                plain, address = super().get_request()
+                try:  # a failed handshake serves nothing
+                    return outer.context.wrap_socket(plain, server_side=True) if outer.context else plain, address
+                except OSError:
+                    self.shutdown_request(plain)
                     raise
 
             def shutdown_request(self, request):

@@ -3,8 +3,6 @@ tests' ANSI code page) and what its entries open; the banner strip, chosen by a 
 
 import os
 import ssl
-import subprocess
-import tempfile
 import time
 
 import harness as h
@@ -14,26 +12,12 @@ BASE = ["操作(&C)", "帮助(&H)"]
 THEME = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager"
 NO_NAMES = h.resolver("127.0.0.1")  # nothing answers there: fails at once
 HTTPS = os.path.join(os.path.dirname(h.BUILD), "https", os.path.basename(h.BUILD))  # the program built for https
-SYSTEM_CAS = "/etc/ssl/certs/ca-certificates.crt"  # what Wine trusts
 
 
-def certificates():
-    """The content host's certificates, made now: one by a test CA that only the tests' namespace trusts, one by
-    nobody trusted; {trusted: (certificate, key)}."""
-    assert os.environ.get("QW_ISOLATED") == "1", "the test CA is trusted in the tests' namespace alone"
-    folder = tempfile.mkdtemp()
-
-    def make(name, *args):
-        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-keyout", name + ".key",
-                        "-out", name + ".crt", *args], cwd=folder, check=True, **h.OUT)
-        return os.path.join(folder, name + ".crt"), os.path.join(folder, name + ".key")
-    make("ca", "-subj", "/CN=QW test CA")
-    host = ("-subj", "/CN=" + h.CONTENT_HOST, "-addext", "subjectAltName=DNS:" + h.CONTENT_HOST)
-    made = {True: make("good", "-CA", "ca.crt", "-CAkey", "ca.key", *host), False: make("bad", *host)}
-    with open(SYSTEM_CAS) as system, open(os.path.join(folder, "ca.crt")) as ca, open(folder + "/cas", "w") as out:
-        out.write(system.read() + ca.read())
-    subprocess.run(["mount", "--bind", folder + "/cas", SYSTEM_CAS], check=True)
-    return made
+def certificate(name):  # a TLS context with a certificate for the content host that scripts/isolated.sh made
+    context, folder = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER), os.environ["QW_TEST_CERTIFICATES"]
+    context.load_cert_chain(os.path.join(folder, name + ".crt"), os.path.join(folder, name + ".key"))
+    return context
 
 
 def document(title, *items, tail="</m>"):
@@ -165,13 +149,12 @@ class OnlineTest(h.Case):
 
 
     def test_over_https_only_a_server_whose_certificate_is_trusted_is_used(self):
-        made, tls = certificates(), h.Server(443)
+        tls = h.Server(443)
         tls.routes.update({"/menu.php": (200, document("推荐", (45001, "主页", "http://x/"))),
                            "/bar.php": [(200, b""), None]})  # the check's, then the browser's: held, the page
         for trusted in (False, True):
             with self.subTest(trusted=trusted):
-                tls.context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-                tls.context.load_cert_chain(*made[trusted])
+                tls.context = certificate("trusted" if trusted else "untrusted")
                 tls.requests.clear(), tls.closed.clear()
                 app = self.start("https", build=HTTPS)
                 if trusted:
@@ -182,4 +165,3 @@ class OnlineTest(h.Case):
                     wait_link(app)
                     h.wait(lambda: len(tls.closed) >= 2, 30, "the menu's and the page's connections to end")
                     self.assertEqual((tls.requests, popups(app)[2:]), ([], []))
-        self.assertEqual(self.server.requests, [], "nothing over plain http")

@@ -73,12 +73,10 @@ long TextWidth(HWND w) {
   return size.cx;
 }
 
-// The width of the window's small or big icon in pixels; 0 without one.
-long IconWidth(HWND w, WPARAM which) {
+long IconWidth(HWND w, WPARAM which) {  // the window's small or big icon, in pixels; 0 without one
   ICONINFO info = {};
   BITMAP bitmap = {};
-  const HICON icon = reinterpret_cast<HICON>(SendMessageW(w, WM_GETICON, which, 0));
-  if (!icon || !GetIconInfo(icon, &info)) return 0;
+  if (!GetIconInfo(reinterpret_cast<HICON>(SendMessageW(w, WM_GETICON, which, 0)), &info)) return 0;
   GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
   DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
   return bitmap.bmWidth;
