@@ -4,7 +4,7 @@ target's log, and the figures' statistics.
 
 The environment comes from scripts/bench.sh (DISPLAY, WINEPREFIX, locale, the tests'
 namespace); the Windows-side programs come from the cross build: bench/'s own in
-build/win32/bench, the click target of the end-to-end tests in build/win32/e2e.
+build/win32/bench or build/win64/bench, the click target of the end-to-end tests in its e2e folder.
 """
 
 import ctypes
@@ -19,7 +19,7 @@ import time
 import uuid
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-BUILD = os.environ.get("QW_BUILD_DIR", os.path.join(ROOT, "build", "win32"))
+BUILD = os.environ.get("QW_BUILD_DIR", os.path.join(ROOT, "build", "win64"))
 BENCH_TOOLS = os.path.join(BUILD, "bench")
 CLICK_TARGET = os.path.join(BUILD, "e2e", "qw_click_target.exe")
 PROGRAM = os.environ.get("QW_BENCH_EXE", os.path.join(BUILD, "QwClicker.exe"))

@@ -16,7 +16,6 @@ ZIPS = glob.glob(os.path.join(os.environ.get("QW_DIST_DIR", "/nonexistent"), "Qw
 class ReleaseTest(unittest.TestCase):
     def test_the_package_holds_a_small_program_and_its_texts_and_starts_from_a_chinese_path(self):
         target = os.path.join(h.PREFIX, "drive_c", "新建 文件夹 (2)", "我的 工具")
-        self.assertEqual([os.path.basename(z) for z in ZIPS], ["QwClicker-0.0.0.2-%s.zip" % h.ARCH])
         with zipfile.ZipFile(ZIPS[0]) as z:
             self.assertEqual(sorted(z.namelist()), ["QwClicker-0.0.0.2/" + n for n in ("QwClicker.exe", "使用帮助.txt",
                                                                                     "常见问题.txt", "说明.txt")])

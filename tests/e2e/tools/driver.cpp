@@ -45,17 +45,16 @@ int Find(const wchar_t* caption, DWORD ms, const wchar_t* cls) {
   }
 }
 
-// Where the window's process has loaded qw_probe.dll: its module list says, at full
-// width (a thread's exit code would cut a 64-bit base to 32 bits).
+// The DLL's base in the window's process, from its module list: a thread's exit code
+// would cut a 64-bit base to 32 bits.
 UINT_PTR RemoteBase(DWORD pid, const wchar_t* dll) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
   MODULEENTRY32W module = {};
   module.dwSize = sizeof(module);
   UINT_PTR base = 0;
   for (BOOL more = Module32FirstW(snapshot, &module); more && !base; more = Module32NextW(snapshot, &module))
     if (_wcsicmp(module.szExePath, dll) == 0) base = reinterpret_cast<UINT_PTR>(module.modBaseAddr);
-  CloseHandle(snapshot);
+  if (snapshot != INVALID_HANDLE_VALUE) CloseHandle(snapshot);
   return base;
 }
 
@@ -145,8 +144,10 @@ int Target(const wchar_t* log) {
   c.lpfnWndProc = TargetProc, c.hCursor = LoadCursorW(nullptr, IDC_ARROW), c.lpszClassName = L"QwClickTarget";
   c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   RegisterClassW(&c);
+  // A row short of the screen: Wine confines the X pointer to an active full-screen window,
+  // and then no other program's SetCursorPos moves the X pointer (Wine's cursor moves).
   if (!CreateWindowExW(0, c.lpszClassName, c.lpszClassName, WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                       GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr) ||
+                       GetSystemMetrics(SM_CYSCREEN) - 1, nullptr, nullptr, nullptr, nullptr) ||
       !Append(log, L"0 ready 0\n"))
     return 1;
   MSG m;
