@@ -103,6 +103,10 @@ STDMETHODIMP CWebBrowserBase::QueryInterface(REFIID iid, void** object) {
     *object = static_cast<IOleInPlaceFrame*>(this);
   } else if (iid == IID_IDocHostUIHandler) {
     *object = static_cast<IDocHostUIHandler*>(this);
+  } else if (iid == IID_IServiceProvider) {
+    *object = static_cast<IServiceProvider*>(this);
+  } else if (iid == IID_IHttpSecurity || iid == IID_IWindowForBindingUI) {
+    *object = static_cast<IHttpSecurity*>(this);
   } else {
     return E_NOINTERFACE;
   }
@@ -274,4 +278,26 @@ STDMETHODIMP CWebBrowserBase::TranslateUrl(DWORD, LPWSTR, LPWSTR* urlOut) {
 STDMETHODIMP CWebBrowserBase::FilterDataObject(IDataObject*, IDataObject** replacement) {
   if (replacement) *replacement = nullptr;
   return E_NOTIMPL;
+}
+
+// --- IServiceProvider, IHttpSecurity ---
+
+STDMETHODIMP CWebBrowserBase::QueryService(REFGUID service, REFIID iid, void** object) {
+  if (service == IID_IHttpSecurity) return QueryInterface(iid, object);
+  if (object) *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+STDMETHODIMP CWebBrowserBase::GetWindow(REFGUID, HWND* window) {
+  *window = GetHostWindow();
+  return S_OK;
+}
+
+// Without this answer the control asks the user whether to go on with a certificate
+// that is not valid (a dialog, or an error page with a link onwards), and a yes
+// would show whatever answered on the way. E_ABORT ends the download; the strip
+// shows what it shows after a failed page.
+STDMETHODIMP CWebBrowserBase::OnSecurityProblem(DWORD) {
+  OnNavigateError();
+  return E_ABORT;
 }

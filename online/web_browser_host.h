@@ -7,15 +7,19 @@
 #include <exdisp.h>
 #include <mshtmhst.h>
 #include <oleidl.h>
+#include <servprov.h>
+#include <urlmon.h>
 
-// One object answers for five interfaces and keeps one reference count for all of
+// One object answers for seven interfaces and keeps one reference count for all of
 // them. The count never frees the object: the program keeps its one host for the
 // whole run, and the control may call back at any time until the process ends.
 class CWebBrowserBase : public IDispatch,
                         public IOleClientSite,
                         public IOleInPlaceSite,
                         public IOleInPlaceFrame,
-                        public IDocHostUIHandler {
+                        public IDocHostUIHandler,
+                        public IServiceProvider,
+                        public IHttpSecurity {
  public:
   // Creates the control. A failing step leaves the object without a control; the
   // operations below then do nothing or report failure.
@@ -103,6 +107,12 @@ class CWebBrowserBase : public IDispatch,
   STDMETHODIMP GetExternal(IDispatch** external) override;
   STDMETHODIMP TranslateUrl(DWORD translate, LPWSTR urlIn, LPWSTR* urlOut) override;
   STDMETHODIMP FilterDataObject(IDataObject* data, IDataObject** replacement) override;
+
+  // The one service offered: the control asks it what to do about a certificate
+  // that is not valid. Nothing from such a server is shown and the user is not asked.
+  STDMETHODIMP QueryService(REFGUID service, REFIID iid, void** object) override;
+  STDMETHODIMP GetWindow(REFGUID reason, HWND* window) override;
+  STDMETHODIMP OnSecurityProblem(DWORD problem) override;
 
  protected:
   // The object lives until the process ends; nothing deletes it.

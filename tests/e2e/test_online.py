@@ -14,12 +14,6 @@ NO_NAMES = h.resolver("127.0.0.1")  # nothing answers there: fails at once
 HTTPS = os.path.join(os.path.dirname(h.BUILD), "https", os.path.basename(h.BUILD))  # the program built for https
 
 
-def certificate(name):  # a TLS context with a certificate for the content host that scripts/isolated.sh made
-    context, folder = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER), os.environ["QW_TEST_CERTIFICATES"]
-    context.load_cert_chain(os.path.join(folder, name + ".crt"), os.path.join(folder, name + ".key"))
-    return context
-
-
 def document(title, *items, tail="</m>"):
     return (("<m name='%s'>" % title if title else "<m>") + "".join("<item id='%s' name='%s' url='%s'/>" % i for i in items)
             + tail).encode("gbk")
@@ -149,15 +143,15 @@ class OnlineTest(h.Case):
 
 
     def test_over_https_only_a_server_whose_certificate_is_trusted_is_used(self):
-        tls = h.Server(443)
+        tls, folder = h.Server(443), os.environ["QW_TEST_CERTIFICATES"]  # made by scripts/isolated.sh
         tls.routes.update({"/menu.php": (200, document("推荐", (45001, "主页", "http://x/"))),
                            "/bar.php": [(200, b""), None]})  # the check's, then the browser's: held, the page
-        for trusted in (False, True):
-            with self.subTest(trusted=trusted):
-                tls.context = certificate("trusted" if trusted else "untrusted")
-                tls.requests.clear(), tls.closed.clear()
+        for name in ("untrusted", "trusted"):
+            with self.subTest(name):
+                tls.context, tls.requests[:], tls.closed[:] = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER), [], []
+                tls.context.load_cert_chain(*(os.path.join(folder, name + end) for end in (".crt", ".key")))
                 app = self.start("https", build=HTTPS)
-                if trusted:
+                if name == "trusted":
                     self.assertEqual(h.wait(lambda: popups(app)[2:], 30, "the pop-up"), [("推荐(&A)", [(45001, "主页")])])
                     h.wait(lambda: len(tls.requested("/bar.php")) > 1, 30, "the check's and the browser's requests")
                     self.assertEqual((strip(app)[2], strip(app)[3][0][2] > 0), ([], True), "the page, no link")

@@ -76,9 +76,8 @@ long TextWidth(HWND w) {
 long IconWidth(HWND w, WPARAM which) {  // the window's small or big icon, in pixels; 0 without one
   ICONINFO info = {};
   BITMAP bitmap = {};
-  if (!GetIconInfo(reinterpret_cast<HICON>(SendMessageW(w, WM_GETICON, which, 0)), &info)) return 0;
-  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
-  DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
+  if (GetIconInfo(reinterpret_cast<HICON>(SendMessageW(w, WM_GETICON, which, 0)), &info))
+    GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap), DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
   return bitmap.bmWidth;
 }
 
