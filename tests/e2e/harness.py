@@ -256,9 +256,9 @@ def open_log(*keys):
 
 
 class Server:
-    """The content server on 127.0.0.1, where the tests' namespace puts the content host. routes: path -> (status, body),
-    None to hold the connection, or a list of those in turn; requests: (path, headers, an event set when the client let
-    go); with a TLS context set (port 443), closed: every connection once over."""
+    """The content server on 127.0.0.1, where the tests' namespace puts the content host. routes: path -> (status,
+    body), None to hold the connection, or a list of those in turn; requests: (path, headers, an event set when the
+    client let go); with a TLS context set (port 443), closed: every connection once over."""
 
     def __init__(self, port=80):
         self.routes, self.requests, self.context, self.closed, outer = {}, [], None, [], self
