@@ -53,7 +53,7 @@ def program_run(keyboard, target, name, settings, presses_per_cycle, cycles, pau
 def plain_run(target, interval, cycles):
     """Runs the plain loop for cycles + 1 presses: (events, CPU s per minute)."""
     since = w.now_us()
-    process = subprocess.Popen(["wine", os.path.join(w.BENCH_TOOLS, "qw_plain_clicker.exe"), str(interval),
+    process = subprocess.Popen([w.WINE, os.path.join(w.BENCH_TOOLS, "qw_plain_clicker.exe"), str(interval),
                                 str(cycles + 1)], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         target.wait_presses(1, since, 30)

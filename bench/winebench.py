@@ -4,7 +4,7 @@ target's log, and the figures' statistics.
 
 The environment comes from scripts/bench.sh (DISPLAY, WINEPREFIX, locale, the tests'
 namespace); the Windows-side programs come from the cross build: bench/'s own in
-build/win32/bench, the click target of the end-to-end tests in build/win32/e2e.
+build/win32/bench or build/win64/bench, the click target of the end-to-end tests in its e2e folder.
 """
 
 import ctypes
@@ -19,11 +19,12 @@ import time
 import uuid
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-BUILD = os.environ.get("QW_BUILD_DIR", os.path.join(ROOT, "build", "win32"))
+BUILD = os.environ.get("QW_BUILD_DIR", os.path.join(ROOT, "build", "win64"))
 BENCH_TOOLS = os.path.join(BUILD, "bench")
 CLICK_TARGET = os.path.join(BUILD, "e2e", "qw_click_target.exe")
 PROGRAM = os.environ.get("QW_BENCH_EXE", os.path.join(BUILD, "QwClicker.exe"))
 PREFIX = os.environ.get("WINEPREFIX", "")
+WINE = os.environ.get("QW_WINE", "/usr/lib/wine/wine64")  # the loader of the program's architecture
 TITLE = "青梧鼠标连点器v0.2"
 INI_NAME = "配置文件.ini"
 # Away from the program's dialog, which sits in the middle of the screen.
@@ -51,7 +52,7 @@ def to_windows_path(unix_path):
 
 
 def wine_version():
-    return subprocess.run(["wine", "--version"], stdout=subprocess.PIPE, text=True).stdout.strip()
+    return subprocess.run([WINE, "--version"], stdout=subprocess.PIPE, text=True).stdout.strip()
 
 
 def load_average():
@@ -63,7 +64,7 @@ def launcher(*args, timeout=90):
     failed. Its output goes to a file, not a pipe: a program it starts inherits the
     output and would hold a pipe open."""
     with tempfile.TemporaryFile() as out:
-        code = subprocess.run(["wine", os.path.join(BENCH_TOOLS, "qw_bench_launcher.exe")] + [str(a) for a in args],
+        code = subprocess.run([WINE, os.path.join(BENCH_TOOLS, "qw_bench_launcher.exe")] + [str(a) for a in args],
                               stdout=out, stderr=subprocess.DEVNULL, timeout=timeout).returncode
         out.seek(0)
         lines = out.read().decode().strip().splitlines()
@@ -188,7 +189,7 @@ class ClickTarget:
         self.process = None
 
     def start(self):
-        self.process = subprocess.Popen(["wine", CLICK_TARGET, to_windows_path(self.log)],
+        self.process = subprocess.Popen([WINE, CLICK_TARGET, to_windows_path(self.log)],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_until(lambda: any(e == "ready" for _, e, _ in self.lines()), 30, what="the click target")
         move_pointer(*POINTER)

@@ -1,21 +1,4 @@
-# Cross-compiles the 32-bit Windows program with mingw-w64 from Linux.
-set(CMAKE_SYSTEM_NAME Windows)
+# The 32-bit Windows program.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(QW_MINGW_PREFIX i686-w64-mingw32)
-# The -posix variant brings std::thread and std::mutex; the program itself uses
-# Win32 threads, the tests may use either.
-find_program(CMAKE_C_COMPILER NAMES ${QW_MINGW_PREFIX}-gcc-posix ${QW_MINGW_PREFIX}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${QW_MINGW_PREFIX}-g++-posix ${QW_MINGW_PREFIX}-g++ REQUIRED)
-find_program(CMAKE_RC_COMPILER NAMES ${QW_MINGW_PREFIX}-windres REQUIRED)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${QW_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Test programs built here run under Wine.
-find_program(QW_WINE NAMES wine)
-if(QW_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${QW_WINE})
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

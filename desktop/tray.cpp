@@ -8,10 +8,11 @@
 
 NOTIFYICONDATAW TrayIconData;
 
-// The sizes the record is registered with come from the headers; on a 32-bit build
-// they are the 956 and 936 bytes that shells of each generation expect. (The
-// version-2 size ends where guidItem begins; offsetof is a constant everywhere.)
-static_assert(sizeof(void*) != 4 || (sizeof(NOTIFYICONDATAW) == 956 && offsetof(NOTIFYICONDATAW, guidItem) == 936),
+// The sizes the record is registered with come from the headers: 956 and 936 bytes
+// on a 32-bit build, 976 and 952 on a 64-bit one, as shells of each generation expect.
+// (The version-2 size ends where guidItem begins; offsetof is a constant everywhere.)
+static_assert(sizeof(NOTIFYICONDATAW) == (sizeof(void*) == 4 ? 956 : 976) &&
+                  offsetof(NOTIFYICONDATAW, guidItem) == (sizeof(void*) == 4 ? 936 : 952),
               "NOTIFYICONDATAW must include guidItem and hBalloonIcon (_WIN32_WINNT 0x0600)");
 
 namespace {

@@ -1,6 +1,6 @@
-"""Packs a release build into QwClicker-<version>.zip and writes its SHA-256 beside it.
+"""Packs a release build into QwClicker-<version>-<arch>.zip and writes its SHA-256 beside it.
 
-    python3 scripts/package.py <release build folder> <output folder>
+    python3 scripts/package.py <release build folder> <output folder> <x86|x64>
 
 The ZIP holds one folder with the program, the two help files and the read-me. Entry
 times are fixed, so the same build always gives the same archive.
@@ -20,7 +20,7 @@ def version_of(build):
         return re.search(r'QW_VERSION_TEXT "([0-9.]+)"', f.read()).group(1)
 
 
-def main(build, out):
+def main(build, out, arch):
     version = version_of(build)
     name = "QwClicker-%s" % version
     files = [
@@ -30,7 +30,7 @@ def main(build, out):
         (os.path.join(ROOT, "res", "release", "说明.txt"), "说明.txt"),
     ]
     os.makedirs(out, exist_ok=True)
-    archive = os.path.join(out, name + ".zip")
+    archive = os.path.join(out, "%s-%s.zip" % (name, arch))
     with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as zf:
         for source, entry in files:
             info = zipfile.ZipInfo("%s/%s" % (name, entry), date_time=(2026, 1, 1, 0, 0, 0))
@@ -47,4 +47,4 @@ def main(build, out):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1], sys.argv[2]))
+    sys.exit(main(sys.argv[1], sys.argv[2], sys.argv[3]))

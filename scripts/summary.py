@@ -43,19 +43,19 @@ def main(folder):
             skip = int(root.get("disabled", 0)) + int(root.get("skipped", 0))
         except (ET.ParseError, ValueError):
             tests, bad, skip = 1, 1, 0
-        layers.append((os.path.basename(path), tests - bad - skip, bad))
+        layers.append((os.path.basename(path), tests - bad - skip, bad, None))
         passed += tests - bad - skip
         failed += bad
         skipped += skip
     for path in sorted(glob.glob(os.path.join(folder, "*.json"))):
         with open(path) as f:
             data = json.load(f)
-        layers.append((os.path.basename(path), data["passed"], data["failed"]))
+        layers.append((os.path.basename(path), data["passed"], data["failed"], data.get("why")))
         passed += data["passed"]
         failed += data["failed"]
         skipped += data.get("skipped", 0)
-    for name, p, f in layers:
-        print("  %-28s %4d passed, %d failed" % (name, p, f))
+    for name, p, f, why in layers:
+        print("  %-28s %4d passed, %d failed%s" % (name, p, f, ", skipped: " + why if why else ""))
     if not layers:
         failed += 1
     print("%d passed, %d failed, %d skipped" % (passed, failed, skipped))

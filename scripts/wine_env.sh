@@ -1,7 +1,39 @@
-# Sourced by run.sh and test.sh: an X display and a fresh Wine prefix for the program.
-# Sets DISPLAY, WINEPREFIX and the locale; qw_wine_cleanup undoes what was started.
+# Sourced by run.sh, test.sh and bench.sh: the Wine loader for an architecture, an X
+# display and a fresh Wine prefix for the program. Sets QW_WINE (the loader to start
+# Windows programs with), DISPLAY, WINEPREFIX and the locale; qw_wine_cleanup undoes
+# what was started.
 
 QW_XVFB_PID=""
+
+# Debian's "wine" wrapper takes the 32-bit loader whenever it is installed, even where
+# the kernel cannot start it, so the loader is chosen here: wine64 for the 64-bit
+# program on every machine, the 32-bit loader only where the kernel runs 32-bit
+# programs. QW_NO_32BIT=1 pretends it does not.
+qw_no_32bit_reason() {
+  if [ "${QW_NO_32BIT:-0}" = 1 ]; then
+    echo "QW_NO_32BIT=1 pretends that this kernel runs no 32-bit programs"
+  elif [ ! -x /usr/lib/wine/wine ]; then
+    echo "the 32-bit Wine loader (wine32:i386) is not installed"
+  elif ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo "this kernel runs no 32-bit programs (the 32-bit Wine loader cannot start)"
+  fi
+}
+
+# The architectures this machine can run, the 32-bit one first: "x86 x64" or "x64".
+qw_runnable_archs() {
+  if [ -z "$(qw_no_32bit_reason)" ]; then echo "x86 x64"; else echo "x64"; fi
+}
+
+# qw_use_arch <x86|x64>: the loader, prefix kind and build folder of that architecture.
+qw_use_arch() {
+  local build="${QW_BUILD_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}"
+  case $1 in
+    x86) export QW_WINE=/usr/lib/wine/wine WINEARCH=win32 QW_BUILD_DIR="$build/win32" ;;
+    x64) export QW_WINE=/usr/lib/wine/wine64 WINEARCH=win64 QW_BUILD_DIR="$build/win64" ;;
+    *) echo "unknown architecture $1 (x86, x64)" >&2; return 2 ;;
+  esac
+  export QW_ARCH=$1 WINELOADER=$QW_WINE
+}
 
 # Uses the caller's display when DISPLAY is set and answers (unless QW_XVFB=1),
 # otherwise starts a private Xvfb on the first free display number from 90 on.
@@ -23,10 +55,10 @@ qw_start_display() {
   return 1
 }
 
-# A new 32-bit prefix in $1 with the Chinese font substituted for "MS Shell Dlg",
+# A new prefix of the architecture chosen by qw_use_arch in $1 with the Chinese font substituted for "MS Shell Dlg",
 # window captions drawn by Wine, and no Mono or Gecko installer prompts.
 qw_make_prefix() {
-  export WINEPREFIX="$1" WINEARCH=win32 WINEDEBUG=-all
+  export WINEPREFIX="$1" WINEDEBUG=-all
   export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
   export WINEDLLOVERRIDES="mscoree=;winemenubuilder.exe="
   rm -rf "$WINEPREFIX" && mkdir -p "$WINEPREFIX"
@@ -39,7 +71,7 @@ qw_make_prefix() {
   # whose device start-up never ends. Its locked service database then keeps RpcSs
   # from starting, and every COM call that needs it (a web page's navigation asks the
   # running object table) stalls the caller's thread for seconds.
-  WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=" wineboot >/dev/null 2>&1
+  WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=" "$QW_WINE" wineboot >/dev/null 2>&1
   local reg
   reg=$(mktemp --suffix=.reg)
   cat > "$reg" <<'REG'
@@ -53,7 +85,7 @@ REGEDIT4
 "Managed"="N"
 "Decorated"="Y"
 REG
-  wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1
+  "$QW_WINE" regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1
   rm -f "$reg"
   # Wine links the user's Desktop, Documents and the like to $HOME; the tests write
   # shortcuts there, so those folders become real ones inside the prefix.

@@ -16,7 +16,8 @@ import time
 import unittest
 import uuid
 
-BUILD = os.environ.get("QW_BUILD_DIR") or os.path.join(os.path.dirname(__file__), "..", "..", "build", "win32")
+BUILD = os.environ.get("QW_BUILD_DIR") or os.path.join(os.path.dirname(__file__), "..", "..", "build", "win64")
+ARCH, WINE = os.environ.get("QW_ARCH", "x64"), os.environ.get("QW_WINE", "/usr/lib/wine/wine64")  # and its loader
 TOOLS, PREFIX = os.path.join(BUILD, "e2e"), os.environ.get("WINEPREFIX", "")
 TITLE = "青梧鼠标连点器v0.2"
 CONTENT_HOST = "qw-content.test"  # 127.0.0.1 inside the tests' namespace (scripts/isolated.sh)
@@ -39,7 +40,7 @@ def winpath(path):
 
 def wine(*args, timeout=60):
     try:
-        return subprocess.run(["wine"] + [str(a) for a in args], timeout=timeout, **OUT)
+        return subprocess.run([WINE] + [str(a) for a in args], timeout=timeout, **OUT)
     except subprocess.TimeoutExpired:  # a stalled call counts as a failed one
         return subprocess.CompletedProcess(args, -1, b"")
 
@@ -117,7 +118,7 @@ class App:  # one copy of the program in a folder of its own, with its help file
         self.process, self.hwnd = None, 0
 
     def start(self, wait_dialog=True, wrapper=()):  # wrapper: a command prefix for wine
-        self.process = subprocess.Popen(list(wrapper) + ["wine", winpath(self.exe)], cwd=self.folder,
+        self.process = subprocess.Popen(list(wrapper) + [WINE, winpath(self.exe)], cwd=self.folder,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return self.wait_dialog() if wait_dialog else self
 
@@ -176,7 +177,7 @@ def ini_text(start=8, end=10, left=1, right=0, left_interval=1000, right_interva
 
 
 def hold_key(index):  # a process of its own holding F1 + index as its hot-key, or None when the key is taken
-    process = subprocess.Popen(["wine", os.path.join(TOOLS, "qw_driver.exe"), "hold", str(0x70 + index), "600"], **OUT)
+    process = subprocess.Popen([WINE, os.path.join(TOOLS, "qw_driver.exe"), "hold", str(0x70 + index), "600"], **OUT)
     if select.select([process.stdout], [], [], 30)[0] and process.stdout.readline().strip() == b"held":
         return process
     process.kill()
@@ -193,7 +194,7 @@ def now_us():  # the click target's clock: Wine's performance counter
 class Target:  # qw_click_target.exe over the whole screen, under the cursor: every button event it receives
     def __init__(self):
         self.log = os.path.join(PREFIX, "drive_c", "clicks-%s.log" % uuid.uuid4().hex)
-        self.process = subprocess.Popen(["wine", os.path.join(TOOLS, "qw_click_target.exe"), winpath(self.log)], **OUT)
+        self.process = subprocess.Popen([WINE, os.path.join(TOOLS, "qw_click_target.exe"), winpath(self.log)], **OUT)
         wait(lambda: os.path.exists(self.log), 30, "the click target")
         xdo("mousemove", 50, 700)
 

@@ -8,14 +8,16 @@
 // "<microseconds> <LD|LU|RD|RU|XD|XU|ready> <message time>" for every button event.
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <string>
 
 namespace {
 
-long Number(const wchar_t* text) { return static_cast<long>(wcstoul(text, nullptr, 0)); }
-HWND Window(const wchar_t* text) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(Number(text))); }
+// Handles and message parameters at full width: a 64-bit handle may not fit a long.
+LONG_PTR Number(const wchar_t* text) { return static_cast<LONG_PTR>(wcstoull(text, nullptr, 0)); }
+HWND Window(const wchar_t* text) { return reinterpret_cast<HWND>(Number(text)); }
 
 bool Append(const wchar_t* file, const std::wstring& line) {
   char out[4096];
@@ -38,9 +40,22 @@ int Find(const wchar_t* caption, DWORD ms, const wchar_t* cls) {
     }
     DWORD pid = 0;
     if (w && GetWindowThreadProcessId(w, &pid))
-      return std::printf("%lu %lu\n", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(w)), pid), 0;
+      return std::printf("%llu %lu\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(w)), pid), 0;
     if (GetTickCount() - start >= ms) return 1;
   }
+}
+
+// The DLL's base in the window's process, from its module list: a thread's exit code
+// would cut a 64-bit base to 32 bits.
+UINT_PTR RemoteBase(DWORD pid, const wchar_t* dll) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  MODULEENTRY32W module = {};
+  module.dwSize = sizeof(module);
+  UINT_PTR base = 0;
+  for (BOOL more = Module32FirstW(snapshot, &module); more && !base; more = Module32NextW(snapshot, &module))
+    if (_wcsicmp(module.szExePath, dll) == 0) base = reinterpret_cast<UINT_PTR>(module.modBaseAddr);
+  if (snapshot != INVALID_HANDLE_VALUE) CloseHandle(snapshot);
+  return base;
 }
 
 // Loads qw_probe.dll into the window's process and runs ProbeWindow there, at the
@@ -55,7 +70,7 @@ int Probe(HWND window, const wchar_t* file, const wchar_t* repaints) {
   HMODULE local = LoadLibraryW(dll);
   if (!process || !local) return 2;
   const UINT_PTR offset =
-      reinterpret_cast<UINT_PTR>(GetProcAddress(local, "ProbeWindow@4")) - reinterpret_cast<UINT_PTR>(local);
+      reinterpret_cast<UINT_PTR>(GetProcAddress(local, "ProbeWindow")) - reinterpret_cast<UINT_PTR>(local);
   const std::wstring request = std::to_wstring(reinterpret_cast<UINT_PTR>(window)) + L" " + repaints + L" " + file;
   const size_t dllChars = wcslen(dll) + 1;
   auto* remote = static_cast<wchar_t*>(
@@ -71,11 +86,11 @@ int Probe(HWND window, const wchar_t* file, const wchar_t* repaints) {
     if (thread) CloseHandle(thread);
     return result;
   };
-  const DWORD base = run(reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
-                             GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW"))),
-                         remote);
-  const DWORD result =
-      base ? run(reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<UINT_PTR>(base) + offset), remote + dllChars) : 1;
+  run(reinterpret_cast<LPTHREAD_START_ROUTINE>(
+          reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW"))),
+      remote);
+  const UINT_PTR base = RemoteBase(pid, dll);
+  const DWORD result = base ? run(reinterpret_cast<LPTHREAD_START_ROUTINE>(base + offset), remote + dllChars) : 1;
   VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   CloseHandle(process);
   return result == 1 ? 0 : 4;
@@ -129,8 +144,10 @@ int Target(const wchar_t* log) {
   c.lpfnWndProc = TargetProc, c.hCursor = LoadCursorW(nullptr, IDC_ARROW), c.lpszClassName = L"QwClickTarget";
   c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   RegisterClassW(&c);
+  // A row short of the screen: Wine confines the X pointer to an active full-screen window,
+  // and then no other program's SetCursorPos moves the X pointer (Wine's cursor moves).
   if (!CreateWindowExW(0, c.lpszClassName, c.lpszClassName, WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                       GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr) ||
+                       GetSystemMetrics(SM_CYSCREEN) - 1, nullptr, nullptr, nullptr, nullptr) ||
       !Append(log, L"0 ready 0\n"))
     return 1;
   MSG m;
@@ -157,7 +174,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"post") return PostMessageW(Window(argv[2]), message, Number(argv[4]), lParam) ? 0 : 1;
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(Window(argv[2]), message, Number(argv[4]), lParam, SMTO_NORMAL, 10000, &result)) return 1;
-    return std::printf("%lu\n", static_cast<unsigned long>(result)), 0;
+    return std::printf("%lld\n", static_cast<long long>(static_cast<LONG_PTR>(result))), 0;
   }
   if (command == L"hold" && argc >= 4) return Hold(Number(argv[2]), Number(argv[3]), argc > 4 ? Number(argv[4]) : 0);
   if (command == L"untray" && argc == 4) return Untray(Window(argv[2]), Number(argv[3]));

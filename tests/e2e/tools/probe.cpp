@@ -155,10 +155,14 @@ long GdiObjectsInUse() {
 }  // namespace
 
 // Request: "<window handle> <repaints> <output file>": first repaints every owner-drawn
-// child that many times, then writes the window; 1 when the file was written.
+// child that many times, then writes the window; 1 when the file was written. Exported
+// undecorated on both architectures (a 32-bit MSVC build would say _ProbeWindow@4).
+#if defined(_MSC_VER) && defined(_M_IX86)
+#pragma comment(linker, "/EXPORT:ProbeWindow=_ProbeWindow@4")
+#endif
 extern "C" __declspec(dllexport) DWORD WINAPI ProbeWindow(LPVOID request) {
   wchar_t* file = nullptr;
-  HWND w = reinterpret_cast<HWND>(static_cast<UINT_PTR>(wcstoul(static_cast<wchar_t*>(request), &file, 10)));
+  HWND w = reinterpret_cast<HWND>(static_cast<UINT_PTR>(wcstoull(static_cast<wchar_t*>(request), &file, 10)));
   const unsigned long repaints = wcstoul(file, &file, 10);
   if (!IsWindow(w) || *file++ != L' ') return 0;
   for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
