@@ -33,8 +33,8 @@ bool GetModuleDirectory(wchar_t* out) {
   // Every part gets a whole path's room, so no part of a path that fits can
   // overflow its buffer (which would end the process in the runtime's handler).
   wchar_t drive[PathCapacity], directory[PathCapacity], name[PathCapacity], extension[PathCapacity];
-  if (_wsplitpath_s(path, drive, PathCapacity, directory, PathCapacity, name, PathCapacity, extension, PathCapacity) !=
-      0) {
+  if (_wsplitpath_s(path, drive, PathCapacity, directory, PathCapacity, name, PathCapacity,
+                    extension, PathCapacity) != 0) {
     return false;
   }
   return JoinText(drive, directory, out, PathCapacity);

@@ -181,6 +181,7 @@ struct ReleaseButtonsAtExit {
 // auto-repeat sends further presses meanwhile, which must not begin again what stopped
 // by itself or was stopped while the key was held. 0: none.
 UINT heldKey = 0;
+// Set while a dialog field takes a new trigger.
 bool hotKeysPaused = false;
 // Fast enough that a released key stops clicking within a click or two, slow enough
 // to cost nothing while the key is held.
@@ -206,12 +207,8 @@ bool WatchUntilReleased(UINT key, bool polled) {
   const bool repeated = polled && key != 0 && heldKey == key;
   heldKey = key;
   HWND window = HotKeyWindow();
-  if (window != nullptr) {
-    if (polled)
-      SetTimer(window, HeldKeyTimerId, HeldKeyPollMs, WatchHeldKey);
-    else
-      KillTimer(window, HeldKeyTimerId);
-  }
+  if (window != nullptr && polled) SetTimer(window, HeldKeyTimerId, HeldKeyPollMs, WatchHeldKey);
+  if (window != nullptr && !polled) KillTimer(window, HeldKeyTimerId);
   return repeated;
 }
 
