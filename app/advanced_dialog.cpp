@@ -7,7 +7,6 @@
 #include "app/main_dialog.h"
 #include "clicker/advanced_flow.h"
 #include "clicker/advanced_settings.h"
-#include "clicker/click_engine.h"
 #include "clicker/click_settings.h"
 #include "clicker/hotkeys.h"
 #include "clicker/save_flow.h"
@@ -102,7 +101,8 @@ struct Capture {
   InputHooks hooks;
   uint32_t modifiers = 0;  // held, as the hook has seen them go down and up
   // The answer is given by the press of a key or button and sent at its release, so
-  // that the release too stays with the capture and no window sees half a press.
+  // that the release and a held key's repeats too stay with the capture: no window
+  // sees half a press, and no hot-key a repeat.
   UINT answerKey = 0;
   WPARAM answer = CaptureCancelled;
   LPARAM taken = 0;
@@ -186,10 +186,11 @@ LRESULT CALLBACK CaptureMouseHook(int code, WPARAM message, LPARAM data) {
   if (code == HC_ACTION && capture.dialog != nullptr && (event->flags & LLMHF_INJECTED) == 0) {
     if (message == WM_XBUTTONDOWN || message == WM_XBUTTONUP) {
       const UINT key = HIWORD(event->mouseData) == XBUTTON1 ? XButton1Key : XButton2Key;
-      if (message == WM_XBUTTONDOWN)
+      if (message == WM_XBUTTONDOWN) {
         Answer(key, CaptureTaken, MAKELPARAM(key, 0));
-      else
+      } else {
         Released(key);
+      }
       return 1;
     }
     // Any other button ends the capture and goes on to its window: a click on "确定",
@@ -256,7 +257,6 @@ void BeginCapture(HWND dialog, int field) {
   if (!capture.hooks.Install(CaptureMouseHook, CaptureKeyboardHook)) return;
   capture.dialog = dialog;
   capture.field = field;
-  PauseHotKeys(true);
   SetDlgItemTextW(dialog, field, L"请按组合键或鼠标侧键");
 }
 
@@ -264,7 +264,6 @@ void EndCapture(HWND dialog, WPARAM end, LPARAM taken) {
   // A key and a click in quick succession both post an answer; the first one ends it.
   if (capture.dialog == nullptr) return;
   capture.hooks.Remove();
-  PauseHotKeys(false);
   const int field = capture.field;
   capture = Capture{};
   if (end == CaptureCleared) FieldTrigger(field) = Trigger{};

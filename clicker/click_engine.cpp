@@ -181,8 +181,6 @@ struct ReleaseButtonsAtExit {
 // auto-repeat sends further presses meanwhile, which must not begin again what stopped
 // by itself or was stopped while the key was held. 0: none.
 UINT heldKey = 0;
-// Set while a dialog field takes a new trigger.
-bool hotKeysPaused = false;
 // Fast enough that a released key stops clicking within a click or two, slow enough
 // to cost nothing while the key is held.
 constexpr UINT HeldKeyPollMs = 15;
@@ -280,10 +278,7 @@ void OnTriggerPressed(TriggerRole role, UINT key, bool polled) {
   if (!offScreen.empty()) ReportPointsOnNoMonitor(offScreen);
 }
 
-void PauseHotKeys(bool paused) { hotKeysPaused = paused; }
-
 INT_PTR OnHotKey(WPARAM id) {
-  if (hotKeysPaused) return TRUE;
   UINT key = 0;
   const TriggerRole role = HotKeyRole(id, key);
   OnTriggerPressed(role, key, true);

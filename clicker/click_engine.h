@@ -23,10 +23,6 @@ void InitializeClickLocks();
 // release comes from the mouse hook).
 void OnTriggerPressed(TriggerRole role, UINT key, bool polled);
 INT_PTR OnHotKey(WPARAM id);
-// While a dialog field takes a new trigger, the keys pressed are its answer; some
-// systems post their hot-keys even though the field's hook keeps the keys from
-// everything else, so they are ignored here until the field is done.
-void PauseHotKeys(bool paused);
 // WM_SIDEBUTTON: a side button that is a trigger went down or up.
 INT_PTR OnSideButton(WPARAM role, LPARAM data);
 

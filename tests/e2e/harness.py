@@ -176,8 +176,9 @@ def ini_text(start=8, end=10, left=1, right=0, left_interval=1000, right_interva
             % (start, end, left, right, left_interval, right_interval, extra))
 
 
-def hold_key(index):  # a process of its own holding F1 + index as its hot-key, or None when the key is taken
-    process = subprocess.Popen([WINE, os.path.join(TOOLS, "qw_driver.exe"), "hold", str(0x70 + index), "600"], **OUT)
+def hold_key(index, modifiers=0):  # a process of its own holding F1 + index as its hot-key, or None when it is taken
+    process = subprocess.Popen([WINE, os.path.join(TOOLS, "qw_driver.exe"), "hold", str(0x70 + index), "600",
+                                str(modifiers)], **OUT)
     if select.select([process.stdout], [], [], 30)[0] and process.stdout.readline().strip() == b"held":
         return process
     process.kill()
@@ -205,13 +206,13 @@ class Target:  # qw_click_target.exe over the whole screen, under the cursor: ev
     def wait_count(self, count, since=0, kinds="LDRD"):
         return wait(lambda: len([1 for _, e in self.events(since) if e in kinds]) >= count, 30, "%d clicks" % count)
 
-    def quiet(self, since=0):  # the events once none has come for 0.6 s: the clicking has ended
+    def quiet(self, since=0, settle=0.6):  # the events once none has come for settle s: the clicking has ended
         seen = [None, 0.0]
 
         def settled():
             if self.events(since) != seen[0]:
                 seen[:] = [self.events(since), time.monotonic()]
-            return time.monotonic() - seen[1] >= 0.6
+            return time.monotonic() - seen[1] >= settle
         return wait(settled, 60, "the clicks to stop") and seen[0]
 
     def click(self, presses, kinds="LDRD"):  # start; stop once that many presses came; when, and the events
