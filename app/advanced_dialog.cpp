@@ -8,6 +8,7 @@
 #include "clicker/advanced_flow.h"
 #include "clicker/advanced_settings.h"
 #include "clicker/click_settings.h"
+#include "clicker/hotkeys.h"
 #include "clicker/save_flow.h"
 #include "res/resource.h"
 
@@ -16,6 +17,10 @@ namespace {
 // Sent to the dialog by the pick's hooks: wParam 1 with the point in lParam, or 0
 // when Escape cancelled.
 constexpr UINT WM_POINTPICKED = WM_APP + 1;
+// Sent to the dialog by the capture's hooks: wParam how it ended, lParam the trigger
+// taken as MAKELPARAM(its key, its modifiers).
+constexpr UINT WM_TRIGGERCAPTURED = WM_APP + 2;
+enum CaptureEnd : WPARAM { CaptureCancelled, CaptureCleared, CaptureTaken };
 
 struct ButtonFields {
   const wchar_t* name;
@@ -49,20 +54,61 @@ const ToolTipText ToolTips[] = {
     {IDC_RIGHT_POINT_Y, L"右键固定点击位置的纵坐标（屏幕像素）；横、纵坐标都留空时在鼠标当前位置点击。"},
     {IDC_RIGHT_PICK, L"窗口暂时隐藏，在屏幕任意位置单击鼠标左键即取得右键的固定位置；按 Esc 取消。"},
     {IDC_HOLD_TO_CLICK, L"勾选后，按住开始热键时连点，松开即停止；结束热键仍可停止。"},
+    {IDC_START_TRIGGER,
+     L"另一个开始连点的热键：单击这里，再按下组合键（如 Ctrl+Alt+K）或鼠标侧键；Esc 取消，Backspace 清除。"},
+    {IDC_STOP_TRIGGER,
+     L"另一个结束连点的热键：单击这里，再按下组合键或鼠标侧键；与开始相同时，同一个键开始和结束。Esc 取消，Backspace "
+     L"清除。"},
     {IDOK, L"检查并保存高级设置。"},
     {IDCANCEL, L"不保存，关闭窗口。"},
 };
 
-// The pick in progress: the hooks see every mouse button and key of the session,
-// so the next left click anywhere gives the point.
+// The low-level hooks of a pick or a capture, both or neither: they see every mouse
+// button and key of the session.
+struct InputHooks {
+  HHOOK mouse = nullptr;
+  HHOOK keyboard = nullptr;
+  bool Install(HOOKPROC onMouse, HOOKPROC onKeyboard) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    mouse = SetWindowsHookExW(WH_MOUSE_LL, onMouse, instance, 0);
+    keyboard = SetWindowsHookExW(WH_KEYBOARD_LL, onKeyboard, instance, 0);
+    if (mouse != nullptr && keyboard != nullptr) return true;
+    Remove();
+    return false;
+  }
+  void Remove() {
+    if (mouse != nullptr) UnhookWindowsHookEx(mouse);
+    if (keyboard != nullptr) UnhookWindowsHookEx(keyboard);
+    mouse = keyboard = nullptr;
+  }
+};
+
+// The pick in progress: the next left click anywhere gives the point.
 struct Pick {
   HWND dialog = nullptr;
   const ButtonFields* button = nullptr;
-  HHOOK mouse = nullptr;
-  HHOOK keyboard = nullptr;
+  InputHooks hooks;
   bool pressed = false;
   POINT point = {};
 } pick;
+
+// The capture in progress: the next key with its modifiers, or side button, anywhere
+// becomes the field's trigger. Until then no key reaches a window or a hot-key, the
+// program's own included.
+struct Capture {
+  HWND dialog = nullptr;
+  int field = 0;
+  InputHooks hooks;
+  uint32_t modifiers = 0;  // held, as the hook has seen them go down and up
+  // The answer is given by the press of a key or button and sent at its release, so
+  // that the release and a held key's repeats too stay with the capture: no window
+  // sees half a press, and no hot-key a repeat.
+  UINT answerKey = 0;
+  WPARAM answer = CaptureCancelled;
+  LPARAM taken = 0;
+} capture;
+// What the two fields show, and "确定" stores: the start and the stop trigger.
+Trigger fieldTriggers[2];
 
 LRESULT CALLBACK PickMouseHook(int code, WPARAM message, LPARAM data) {
   // Clicks that programs inject, this one's own click threads among them, are no
@@ -96,15 +142,8 @@ LRESULT CALLBACK PickKeyboardHook(int code, WPARAM message, LPARAM data) {
 }
 
 void BeginPick(HWND dialog, const ButtonFields& button) {
-  if (pick.dialog != nullptr) return;
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  pick.mouse = SetWindowsHookExW(WH_MOUSE_LL, PickMouseHook, instance, 0);
-  pick.keyboard = SetWindowsHookExW(WH_KEYBOARD_LL, PickKeyboardHook, instance, 0);
-  if (pick.mouse == nullptr || pick.keyboard == nullptr) {
-    // Without both hooks a click or Escape would be lost on the hidden dialog.
-    if (pick.mouse != nullptr) UnhookWindowsHookEx(pick.mouse);
-    if (pick.keyboard != nullptr) UnhookWindowsHookEx(pick.keyboard);
-    pick = Pick{};
+  // Without both hooks a click or Escape would be lost on the hidden dialog.
+  if (pick.dialog != nullptr || capture.dialog != nullptr || !pick.hooks.Install(PickMouseHook, PickKeyboardHook)) {
     return;
   }
   pick.dialog = dialog;
@@ -117,8 +156,7 @@ void BeginPick(HWND dialog, const ButtonFields& button) {
 void EndPick(HWND dialog, bool picked, LPARAM point) {
   // An Escape and a click in quick succession both post an answer; the first one ends the pick.
   if (pick.button == nullptr) return;
-  UnhookWindowsHookEx(pick.mouse);
-  UnhookWindowsHookEx(pick.keyboard);
+  pick.hooks.Remove();
   const ButtonFields& button = *pick.button;
   pick = Pick{};
   ShowWindow(GetWindow(dialog, GW_OWNER), SW_SHOW);
@@ -129,6 +167,108 @@ void EndPick(HWND dialog, bool picked, LPARAM point) {
     SetDlgItemInt(dialog, button.y, static_cast<UINT>(GET_Y_LPARAM(point)), TRUE);
   }
   SetFocus(GetDlgItem(dialog, button.pick));
+}
+
+void Answer(UINT key, WPARAM answer, LPARAM taken) {
+  if (capture.answerKey != 0) return;
+  capture.answerKey = key;
+  capture.answer = answer;
+  capture.taken = taken;
+}
+
+void Released(UINT key) {
+  if (key == capture.answerKey) PostMessageW(capture.dialog, WM_TRIGGERCAPTURED, capture.answer, capture.taken);
+}
+
+LRESULT CALLBACK CaptureMouseHook(int code, WPARAM message, LPARAM data) {
+  const auto* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(data);
+  // The program's own click threads inject clicks; they are no answer from the user.
+  if (code == HC_ACTION && capture.dialog != nullptr && (event->flags & LLMHF_INJECTED) == 0) {
+    if (message == WM_XBUTTONDOWN || message == WM_XBUTTONUP) {
+      const UINT key = HIWORD(event->mouseData) == XBUTTON1 ? XButton1Key : XButton2Key;
+      if (message == WM_XBUTTONDOWN) {
+        Answer(key, CaptureTaken, MAKELPARAM(key, 0));
+      } else {
+        Released(key);
+      }
+      return 1;
+    }
+    // Any other button ends the capture and goes on to its window: a click on "确定",
+    // say, is meant as one.
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
+      PostMessageW(capture.dialog, WM_TRIGGERCAPTURED, CaptureCancelled, 0);
+    }
+  }
+  return CallNextHookEx(nullptr, code, message, data);
+}
+
+uint32_t ModifierOf(DWORD key) {
+  switch (key) {
+    case VK_CONTROL:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+      return TriggerCtrl;
+    case VK_MENU:
+    case VK_LMENU:
+    case VK_RMENU:
+      return TriggerAlt;
+    case VK_SHIFT:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+      return TriggerShift;
+    case VK_LWIN:
+    case VK_RWIN:
+      return TriggerWin;
+    default:
+      return 0;
+  }
+}
+
+LRESULT CALLBACK CaptureKeyboardHook(int code, WPARAM message, LPARAM data) {
+  if (code != HC_ACTION || capture.dialog == nullptr) return CallNextHookEx(nullptr, code, message, data);
+  const DWORD key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(data)->vkCode;
+  const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+  if (const uint32_t modifier = ModifierOf(key)) {
+    capture.modifiers = down ? capture.modifiers | modifier : capture.modifiers & ~modifier;
+  } else if (!down) {
+    Released(key);
+  } else if (key == VK_ESCAPE || key == VK_BACK) {
+    Answer(key, key == VK_ESCAPE ? CaptureCancelled : CaptureCleared, 0);
+  } else {
+    // Keys that cannot be a trigger (Tab, the arrows) are passed over, and the capture
+    // waits on.
+    const Trigger trigger = TriggerOfKey(capture.modifiers, key);
+    if (trigger.key != 0) Answer(key, CaptureTaken, MAKELPARAM(trigger.key, trigger.modifiers));
+  }
+  return 1;
+}
+
+Trigger& FieldTrigger(int field) { return fieldTriggers[field == IDC_START_TRIGGER ? 0 : 1]; }
+
+void ShowTrigger(HWND dialog, int field) {
+  wchar_t text[TriggerTextCapacity];
+  FormatTrigger(FieldTrigger(field), text);
+  SetDlgItemTextW(dialog, field, text[0] != L'\0' ? text : L"（无）");
+}
+
+void BeginCapture(HWND dialog, int field) {
+  if (pick.dialog != nullptr || capture.dialog != nullptr) return;
+  capture = Capture{};
+  if (!capture.hooks.Install(CaptureMouseHook, CaptureKeyboardHook)) return;
+  capture.dialog = dialog;
+  capture.field = field;
+  SetDlgItemTextW(dialog, field, L"请按组合键或鼠标侧键");
+}
+
+void EndCapture(HWND dialog, WPARAM end, LPARAM taken) {
+  // A key and a click in quick succession both post an answer; the first one ends it.
+  if (capture.dialog == nullptr) return;
+  capture.hooks.Remove();
+  const int field = capture.field;
+  capture = Capture{};
+  if (end == CaptureCleared) FieldTrigger(field) = Trigger{};
+  if (end == CaptureTaken) FieldTrigger(field) = Trigger{HIWORD(taken), LOWORD(taken)};
+  ShowTrigger(dialog, field);
 }
 
 std::wstring TextOf(HWND dialog, int id) {
@@ -176,6 +316,8 @@ bool ReadFields(HWND dialog, AdvancedValues& values) {
       return Refuse(dialog, button.y, name + L"固定位置纵坐标", CoordinateAllowed);
   }
   values.holdToClick = IsDlgButtonChecked(dialog, IDC_HOLD_TO_CLICK) == BST_CHECKED ? 1 : 0;
+  values.startTrigger = fieldTriggers[0];
+  values.stopTrigger = fieldTriggers[1];
   return true;
 }
 
@@ -201,6 +343,10 @@ BOOL OnInitAdvanced(HWND dialog) {
     }
   }
   CheckDlgButton(dialog, IDC_HOLD_TO_CLICK, values.holdToClick == 1 ? BST_CHECKED : BST_UNCHECKED);
+  fieldTriggers[0] = values.startTrigger;
+  fieldTriggers[1] = values.stopTrigger;
+  ShowTrigger(dialog, IDC_START_TRIGGER);
+  ShowTrigger(dialog, IDC_STOP_TRIGGER);
   for (const ToolTipText& tip : ToolTips) AddToolTip(GetDlgItem(dialog, tip.id), tip.text);
   return TRUE;
 }
@@ -222,6 +368,12 @@ INT_PTR CALLBACK AdvancedDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_POINTPICKED:
       EndPick(dialog, wParam == 1, lParam);
       return TRUE;
+    case WM_TRIGGERCAPTURED:
+      EndCapture(dialog, wParam, lParam);
+      return TRUE;
+    case WM_DESTROY:
+      EndCapture(dialog, CaptureCancelled, 0);
+      return FALSE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDOK:
@@ -236,6 +388,10 @@ INT_PTR CALLBACK AdvancedDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         case IDC_RIGHT_PICK:
           BeginPick(dialog, Buttons[1]);
           return TRUE;
+        case IDC_START_TRIGGER:
+        case IDC_STOP_TRIGGER:
+          BeginCapture(dialog, LOWORD(wParam));
+          return TRUE;
         default:
           return FALSE;
       }
@@ -247,6 +403,10 @@ INT_PTR CALLBACK AdvancedDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 }  // namespace
 
 INT_PTR OnAdvancedCommand(HWND dialog) {
-  DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ADVANCED), dialog, AdvancedDialogProc, 0);
+  // The triggers stored work at once, once the dialog has gone.
+  if (DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ADVANCED), dialog, AdvancedDialogProc, 0) ==
+      IDOK) {
+    RegisterTriggers(dialog);
+  }
   return 1;
 }

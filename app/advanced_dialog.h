@@ -4,5 +4,6 @@
 #include <windows.h>
 
 // Shows the dialog, modal over the main dialog; "确定" stores and writes the values,
-// which running click threads use from their next cycle.
+// which running click threads use from their next cycle, and registers the triggers
+// anew.
 INT_PTR OnAdvancedCommand(HWND dialog);

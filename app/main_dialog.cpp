@@ -10,6 +10,7 @@
 #include "clicker/advanced_flow.h"
 #include "clicker/click_engine.h"
 #include "clicker/click_settings.h"
+#include "clicker/hotkeys.h"
 #include "clicker/save_flow.h"
 #include "clicker/settings.h"
 #include "desktop/tray.h"
@@ -159,6 +160,7 @@ BOOL OnInitDialog(HWND dialog) {
   LoadSettings();
   CheckSettingsAtStartup(dialog);
   LoadAdvancedSettings(dialog);
+  RegisterTriggers(dialog);
   PrepareTrayIcon(dialog);
 
   DWORD connectionFlags = 0;
@@ -185,6 +187,8 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       return OnCommand(dialog, wParam);
     case WM_HOTKEY:
       return OnHotKey(wParam);
+    case WM_SIDEBUTTON:
+      return OnSideButton(wParam, lParam);
     case WM_TRAYICON:
       return OnTrayIcon(dialog, lParam);
     case WM_ONLINEMENU:

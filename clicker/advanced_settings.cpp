@@ -7,9 +7,15 @@
 AdvancedSettingsRecord AdvancedSettings;
 
 const wchar_t* const AdvancedKeyNames[AdvancedKeyCount] = {
-    L"LeftHold",    L"RightHold", L"LeftCount",  L"RightCount",  L"LeftJitter",
-    L"RightJitter", L"LeftPoint", L"RightPoint", L"HoldToClick",
+    L"LeftHold",  L"RightHold",  L"LeftCount",   L"RightCount",   L"LeftJitter",  L"RightJitter",
+    L"LeftPoint", L"RightPoint", L"HoldToClick", L"StartTrigger", L"StopTrigger",
 };
+
+namespace {
+const wchar_t TriggerAllowed[] =
+    L"XButton1 或 XButton2（鼠标侧键），或“Ctrl+Alt+Shift+Win+键”（修饰键可任选几个，按此顺序；键为 A～Z、0～9、"
+    L"F1～F24、Num0～Num9、Insert、Delete、Home、End、PageUp、PageDown、Pause、Space）；留空表示不用";
+}
 
 const wchar_t* const AdvancedKeyAllowed[AdvancedKeyCount] = {
     L"1 到 10000 之间的整数（毫秒）",
@@ -21,6 +27,8 @@ const wchar_t* const AdvancedKeyAllowed[AdvancedKeyCount] = {
     L"“横坐标,纵坐标”，各为 -32768 到 32767 之间的整数；留空表示鼠标当前位置",
     L"“横坐标,纵坐标”，各为 -32768 到 32767 之间的整数；留空表示鼠标当前位置",
     L"0 或 1",
+    TriggerAllowed,
+    TriggerAllowed,
 };
 
 namespace {
@@ -109,6 +117,8 @@ AdvancedValues SnapshotOf(const AdvancedSettingsRecord& record) noexcept {
     to.point = UnpackPoint(from.point.load());
   }
   values.holdToClick = record.holdToClick.load();
+  values.startTrigger = record.startTrigger;
+  values.stopTrigger = record.stopTrigger;
   return values;
 }
 
@@ -122,6 +132,8 @@ void Store(AdvancedSettingsRecord& record, const AdvancedValues& values) noexcep
     to.point = PackPoint(from.point);
   }
   record.holdToClick = values.holdToClick;
+  record.startTrigger = values.startTrigger;
+  record.stopTrigger = values.stopTrigger;
 }
 
 bool ParseDecimal(const wchar_t* text, int32_t min, int32_t max, int32_t& out) noexcept {
@@ -150,6 +162,8 @@ bool ParseCoordinate(const wchar_t* text, int32_t& out) noexcept {
 bool ParseAdvancedKey(AdvancedKey key, const wchar_t* text, AdvancedValues& values) noexcept {
   const bool empty = *SkipBlanks(text) == L'\0';
   const AdvancedValues defaults;
+  if (key == StartTriggerKey) return ParseTrigger(text, values.startTrigger);
+  if (key == StopTriggerKey) return ParseTrigger(text, values.stopTrigger);
   if (key == HoldToClickKey) {
     if (empty) values.holdToClick = defaults.holdToClick;
     return empty || ParseDecimal(text, 0, 1, values.holdToClick);
@@ -172,6 +186,10 @@ void FormatAdvancedKey(AdvancedKey key, const AdvancedValues& values, wchar_t (&
     while (*text != L'\0' && length + 1 < 32) out[length++] = *text++;
     out[length] = L'\0';
   };
+  if (key == StartTriggerKey || key == StopTriggerKey) {
+    static_assert(TriggerTextCapacity == 32, "the trigger's text is the key's text");
+    return FormatTrigger(key == StartTriggerKey ? values.startTrigger : values.stopTrigger, out);
+  }
   if (key == HoldToClickKey) {
     FormatDecimal(values.holdToClick, number);
     return append(number);

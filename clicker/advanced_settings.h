@@ -1,12 +1,15 @@
 // The advanced click settings: per button a press duration, a click count, a random
-// spread of the pauses and a fixed point, and the hold-to-click switch. Each key is
-// optional; without them the program clicks as the six main settings alone say. No Win32:
-// the engine, the INI storage and the dialog share this file.
+// spread of the pauses and a fixed point, the hold-to-click switch, and a start and a
+// stop trigger beside the F-keys. Each key is optional; without them the program clicks
+// as the six main settings alone say. No Win32: the engine, the INI storage and the
+// dialog share this file.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+
+#include "clicker/triggers.h"
 
 constexpr int32_t DefaultHoldMs = 50;
 constexpr int32_t MinHoldMs = 1;
@@ -40,6 +43,9 @@ struct AdvancedSettingsRecord {
   ClickTuning left;
   ClickTuning right;
   std::atomic<int32_t> holdToClick{0};
+  // Read only on the UI thread, by the registration.
+  Trigger startTrigger;
+  Trigger stopTrigger;
 };
 extern AdvancedSettingsRecord AdvancedSettings;
 
@@ -54,6 +60,8 @@ struct AdvancedValues {
   ButtonTuning left;
   ButtonTuning right;
   int32_t holdToClick = 0;
+  Trigger startTrigger;
+  Trigger stopTrigger;
 };
 
 AdvancedValues SnapshotOf(const AdvancedSettingsRecord& record) noexcept;
@@ -70,6 +78,8 @@ enum AdvancedKey : int {
   LeftPointKey,
   RightPointKey,
   HoldToClickKey,
+  StartTriggerKey,
+  StopTriggerKey,
   AdvancedKeyCount
 };
 extern const wchar_t* const AdvancedKeyNames[AdvancedKeyCount];
@@ -85,7 +95,7 @@ bool ParseCoordinate(const wchar_t* text, int32_t& out) noexcept;
 // missing key is. False, with values unchanged, when the text is malformed or out
 // of range.
 bool ParseAdvancedKey(AdvancedKey key, const wchar_t* text, AdvancedValues& values) noexcept;
-// The text a save writes: decimal, "x,y", or empty for no point.
+// The text a save writes: decimal, "x,y", a trigger, or empty for no point or trigger.
 void FormatAdvancedKey(AdvancedKey key, const AdvancedValues& values, wchar_t (&out)[32]) noexcept;
 
 // Reads every key through read(name, buffer, capacity), which fills the buffer with

@@ -177,29 +177,37 @@ struct ReleaseButtonsAtExit {
   }
 } releaseButtonsAtExit;
 
-// True from a start until the start key is seen up: the key's auto-repeat sends
-// further starts meanwhile, which must not begin again what stopped by itself or
-// was stopped while the key was held.
-bool startKeyHeld = false;
+// The key of the last start or toggle, from its press until it is seen up: its
+// auto-repeat sends further presses meanwhile, which must not begin again what stopped
+// by itself or was stopped while the key was held. 0: none.
+UINT heldKey = 0;
 // Fast enough that a released key stops clicking within a click or two, slow enough
 // to cost nothing while the key is held.
-constexpr UINT StartKeyPollMs = 15;
-constexpr UINT_PTR StartKeyTimerId = 0x5157;
+constexpr UINT HeldKeyPollMs = 15;
+constexpr UINT_PTR HeldKeyTimerId = 0x5157;
 
-// The hot-key gives no message for the release, so the start key's state is polled
-// while it is down; GetAsyncKeyState sees it whichever window has the focus.
-void CALLBACK WatchStartKey(HWND window, UINT, UINT_PTR id, DWORD) {
-  const UINT key = RegisteredStartKey();
-  if (key != 0 && (GetAsyncKeyState(static_cast<int>(key)) & 0x8000) != 0) return;
-  startKeyHeld = false;
-  KillTimer(window, id);
+void HeldKeyReleased() {
+  heldKey = 0;
   if (AdvancedSettings.holdToClick.load() == 1) StopClicking();
 }
 
-void WatchStartKeyUntilReleased() {
-  startKeyHeld = true;
+// A hot-key gives no message for the release, so its key's state is polled while it
+// is down; GetAsyncKeyState sees it whichever window has the focus.
+void CALLBACK WatchHeldKey(HWND window, UINT, UINT_PTR id, DWORD) {
+  if (heldKey != 0 && (GetAsyncKeyState(static_cast<int>(heldKey)) & 0x8000) != 0) return;
+  KillTimer(window, id);
+  HeldKeyReleased();
+}
+
+// True when the press repeats the key held. A side button does not repeat, and the
+// mouse hook reports its release.
+bool WatchUntilReleased(UINT key, bool polled) {
+  const bool repeated = polled && key != 0 && heldKey == key;
+  heldKey = key;
   HWND window = HotKeyWindow();
-  if (window != nullptr) SetTimer(window, StartKeyTimerId, StartKeyPollMs, WatchStartKey);
+  if (window != nullptr && polled) SetTimer(window, HeldKeyTimerId, HeldKeyPollMs, WatchHeldKey);
+  if (window != nullptr && !polled) KillTimer(window, HeldKeyTimerId);
+  return repeated;
 }
 
 // A fixed point on no monitor (one unplugged since it was picked, or a typing slip)
@@ -245,24 +253,44 @@ bool WaitForClickThreads(DWORD timeoutMs) {
   return true;
 }
 
-INT_PTR OnHotKey(WPARAM id) {
-  if (HotKeyIdsDerived() && id == static_cast<WPARAM>(StartHotKeyId)) {
-    const bool repeated = startKeyHeld;
-    WatchStartKeyUntilReleased();
-    if (repeated && AdvancedSettings.holdToClick.load() == 1) return TRUE;
-    std::wstring offScreen;
-    for (auto [engine, procedure] : {std::pair{&LeftEngine, LeftClickThread}, {&RightEngine, RightClickThread}}) {
-      // A repeat leaves alone a button whose clicks ran out, and tells nothing again.
-      if (IsClicking(engine->button) || (repeated && engine->button.running.load())) continue;
-      if (PointOnNoMonitor(*engine)) {
-        if (!repeated) offScreen += offScreen.empty() ? engine->name : std::wstring(L"和") + engine->name;
-        continue;
-      }
-      Start(*engine, procedure);
+void OnTriggerPressed(TriggerRole role, UINT key, bool polled) {
+  if (role == StopRole) return StopClicking();
+  const bool repeated = WatchUntilReleased(key, polled);
+  if (role == ToggleRole) {
+    // A held toggle would otherwise flip at every repeat.
+    if (repeated) return;
+    for (const ButtonEngine* engine : {&LeftEngine, &RightEngine}) {
+      const int32_t method = engine->button.method.load();
+      if (IsClicking(engine->button) && (method == SingleClick || method == DoubleClick)) return StopClicking();
     }
-    if (!offScreen.empty()) ReportPointsOnNoMonitor(offScreen);
-  } else {
-    StopClicking();
+  }
+  if (repeated && AdvancedSettings.holdToClick.load() == 1) return;
+  std::wstring offScreen;
+  for (auto [engine, procedure] : {std::pair{&LeftEngine, LeftClickThread}, {&RightEngine, RightClickThread}}) {
+    // A repeat leaves alone a button whose clicks ran out, and tells nothing again.
+    if (IsClicking(engine->button) || (repeated && engine->button.running.load())) continue;
+    if (PointOnNoMonitor(*engine)) {
+      if (!repeated) offScreen += offScreen.empty() ? engine->name : std::wstring(L"和") + engine->name;
+      continue;
+    }
+    Start(*engine, procedure);
+  }
+  if (!offScreen.empty()) ReportPointsOnNoMonitor(offScreen);
+}
+
+INT_PTR OnHotKey(WPARAM id) {
+  UINT key = 0;
+  const TriggerRole role = HotKeyRole(id, key);
+  OnTriggerPressed(role, key, true);
+  return TRUE;
+}
+
+INT_PTR OnSideButton(WPARAM role, LPARAM data) {
+  const UINT key = LOWORD(data);
+  if (HIWORD(data) != 0) {
+    OnTriggerPressed(static_cast<TriggerRole>(role), key, false);
+  } else if (heldKey == key) {
+    HeldKeyReleased();
   }
   return TRUE;
 }

@@ -1,10 +1,12 @@
-// The click engine: the start hot-key starts one click thread per button, the stop
-// hot-key ends them after the clicks they are in.
+// The click engine: the start hot-key or trigger starts one click thread per button,
+// the stop hot-key or trigger ends them after the clicks they are in.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+
+#include "clicker/triggers.h"
 
 // Set by the start hot-key, cleared by the stop hot-key; each button's thread reads
 // its own flag without a lock.
@@ -16,7 +18,13 @@ extern CRITICAL_SECTION RightLock;
 // Called once before the main dialog exists.
 void InitializeClickLocks();
 
+// A press of the start or stop F-key, a trigger or a toggle, with the virtual key whose
+// release ends a hold; polled: a key, whose release is watched for (a side button's
+// release comes from the mouse hook).
+void OnTriggerPressed(TriggerRole role, UINT key, bool polled);
 INT_PTR OnHotKey(WPARAM id);
+// WM_SIDEBUTTON: a side button that is a trigger went down or up.
+INT_PTR OnSideButton(WPARAM role, LPARAM data);
 
 // The stop path: clears both flags and cuts the threads' pauses short.
 void StopClicking();

@@ -60,13 +60,16 @@ INT_PTR OnSaveCommand(HWND dialog) {
     ShowWriteFailure(dialog);
     return TRUE;
   }
-  if (!ReregisterClickHotKeys(dialog)) {
+  // A trigger may hold a key of the new pair; the pair comes first.
+  ReleaseTriggers(dialog);
+  if (ReregisterClickHotKeys(dialog)) {
+    MessageBoxW(dialog, L"恭喜，保存成功！", L"保存成功", MB_OK | MB_ICONINFORMATION);
+  } else {
     // No stop key is left registered, so clicking that runs now could not be ended.
     StopClicking();
     MessageBoxW(dialog, SaveHotKeyText, HotKeyErrorCaption, WarningStyle);
-    return TRUE;
   }
-  MessageBoxW(dialog, L"恭喜，保存成功！", L"保存成功", MB_OK | MB_ICONINFORMATION);
+  RegisterTriggers(dialog);
   return TRUE;
 }
 

@@ -30,7 +30,8 @@
 #define IDC_LINE_BOTTOM 1015
 
 // Dialog "高级设置": per button a press duration, click count, random range and
-// fixed point, then the hold-to-click switch; its buttons are IDOK and IDCANCEL.
+// fixed point, the hold-to-click switch, then the fields of the two triggers; its
+// buttons are IDOK and IDCANCEL.
 #define IDC_LEFT_HOLD 1201
 #define IDC_LEFT_COUNT 1202
 #define IDC_LEFT_JITTER 1203
@@ -44,6 +45,8 @@
 #define IDC_RIGHT_POINT_Y 1215
 #define IDC_RIGHT_PICK 1216
 #define IDC_HOLD_TO_CLICK 1220
+#define IDC_START_TRIGGER 1221
+#define IDC_STOP_TRIGGER 1222
 
 // Tray menu.
 #define IDM_TRAY_SHOW 1025

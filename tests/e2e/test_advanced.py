@@ -39,8 +39,8 @@ class AdvancedTest(h.Case):
         since, events = self.clicks.click(14, "RD")
         self.assertEqual(len(h.pairs(events, "L")), 6, "a new start counts from zero")
 
-    def test_hold_to_click_clicks_only_while_the_start_key_is_held(self):
-        self.begin("HoldToClick=1\n", left_interval=100)
+    def test_hold_to_click_clicks_only_while_the_start_key_or_side_button_is_held(self):
+        self.begin("HoldToClick=1\nStartTrigger=XButton1\n", left_interval=100)
         since = h.now_us()
         h.xdo("keydown", "F9")
         self.clicks.wait_count(3, since)
@@ -52,13 +52,21 @@ class AdvancedTest(h.Case):
         events = self.clicks.quiet(since)
         h.xdo("keyup", "F9")
         h.pairs(events, "L")
+        since = h.now_us()
+        h.xdo("mousedown", 8)
+        self.clicks.wait_count(3, since)
+        h.xdo("mouseup", 8)
+        h.pairs(self.clicks.quiet(since), "L")  # the release stopped it
+        h.xdo("click", 9)  # no trigger: the window gets it, and only it
+        h.wait(lambda: [e for _, e in self.clicks.events() if e[0] == "X"] == ["XD", "XU"], 10, "button 9 alone")
 
     def test_bad_values_are_named_at_startup_and_replaced_by_their_defaults(self):
-        extra = "LeftHold=0\nRightJitter=abc\nLeftPoint=1,2,3\nLeftCount=12abc\nHoldToClick=2\nRightPoint=5000,5000\n"
+        extra = ("LeftHold=0\nRightJitter=abc\nLeftPoint=1,2,3\nLeftCount=12abc\nHoldToClick=2\nRightPoint=5000,5000\n"
+                 "StopTrigger=Alt+Ctrl+K\nStartTrigger=Ctrl+XButton1\n")
         app = self.begin(extra, wait_dialog=False, right=1)
         box = h.message_box("高级设置错误")
         self.assertEqual(re.findall(r"\n(\w+)：应为", box["text"]),
-                         ["LeftHold", "LeftCount", "RightJitter", "LeftPoint", "HoldToClick"])
+                         ["LeftHold", "LeftCount", "RightJitter", "LeftPoint", "HoldToClick", "StartTrigger", "StopTrigger"])
         app.wait_dialog()
         self.assertEqual(app.read_ini(), h.ini_text(extra=extra, right=1))
         since = h.now_us()
@@ -75,7 +83,7 @@ class AdvancedTest(h.Case):
         dialog = h.probe(h.find("高级设置"))
         edits = {c["id"]: c["hwnd"] for c in dialog["controls"]}
         tips = {i for i, _ in dialog["tips"]}
-        self.assertEqual({1201, 1202, 1203, 1204, 1205, 1206, 1211, 1216, 1220, 1, 2} - tips, set(), "a tooltip each")
+        self.assertEqual({1201, 1202, 1203, 1204, 1205, 1206, 1211, 1216, 1220, 1221, 1222, 1, 2} - tips, set(), "tips")
         hwnd = h.find("高级设置")
         h.send(edits[1201], h.WM_SETTEXT, 0, "0")
         h.post(hwnd, h.WM_COMMAND, 1)
@@ -97,3 +105,54 @@ class AdvancedTest(h.Case):
         self.assertEqual((len(h.pairs(events, "L")), cursor()), (2, (123, 234)))
         self.assertTrue(all(140 <= ms < 300 for ms in held_ms(self.clicks, since)))
 
+
+    def test_side_buttons_start_and_stop_beside_the_f_keys_and_never_reach_the_window(self):
+        self.begin("StartTrigger=xbutton1\nStopTrigger=XBUTTON2\n", left_interval=100)
+        press = {"8": lambda: h.xdo("click", 8), "9": lambda: h.xdo("click", 9), "F9": lambda: h.key("F9"),
+                 "F11": lambda: h.key("F11")}
+        for start, stop in (("8", "9"), ("F9", "9"), ("8", "F11")):
+            since = h.now_us()
+            press[start]()
+            self.clicks.wait_count(3, since)
+            press[stop]()
+            h.pairs(self.clicks.quiet(since), "L")
+        self.assertEqual([e for _, e in self.clicks.events() if e[0] == "X"], [])
+
+    def test_the_dialog_takes_a_combination_for_both_which_then_starts_and_stops_in_turn(self):
+        app = self.begin("StopTrigger=XButton2\n", left_interval=100)
+        app.command(item(app.probe(), "高级设置..."))
+        hwnd = h.find("高级设置")
+
+        def take(field, *press):  # what the field shows after a click on it and that press
+            shown = lambda: next(c["text"] for c in h.probe(hwnd)["controls"] if c["id"] == field)
+            h.post(hwnd, h.WM_COMMAND, field)
+            h.wait(lambda: shown() == "请按组合键或鼠标侧键", 30, "the field to listen")
+            h.xdo(*press)
+            return h.wait(lambda: shown() != "请按组合键或鼠标侧键" and shown(), 30, "the field to answer")
+        self.assertEqual([take(1222, "key", "Escape"), take(1222, "key", "F9"), take(1222, "key", "BackSpace"),
+                          take(1221, "click", "8"), take(1221, "key", "ctrl+shift+F5"),
+                          take(1222, "key", "ctrl+shift+F5")],
+                         ["XButton2", "F9", "（无）", "XButton1", "Ctrl+Shift+F5", "Ctrl+Shift+F5"])
+        h.post(hwnd, h.WM_COMMAND, 1)
+        h.wait(lambda: not h.find("高级设置", 0.2), 30, "the dialog closed")
+        self.assertEqual(re.findall(r"^(\w+Trigger)=(.*)$", app.read_ini(), re.M),
+                         [("StopTrigger", "Ctrl+Shift+F5"), ("StartTrigger", "Ctrl+Shift+F5")], "kept in their places")
+        self.assertEqual(self.clicks.events(), [], "neither F9 nor a side button acted while a field listened")
+        for _ in range(2):  # on, then off, and held past its repeats it stays off
+            since = h.now_us()
+            h.key("ctrl+shift+F5")
+            self.clicks.wait_count(3, since)
+            h.xdo("keydown", "ctrl+shift+F5")
+            events = self.clicks.quiet(since, 1700)  # long enough for the key's repeats to begin
+            h.xdo("keyup", "ctrl+shift+F5")
+            h.pairs(events, "L")
+
+    def test_a_combination_held_elsewhere_or_the_other_f_key_is_named_once_and_the_rest_works(self):
+        self.addCleanup(h.hold_key(2, 2).kill)  # Ctrl+F3
+        app = self.begin("StartTrigger=ctrl+f3\nStopTrigger=F9\n", wait_dialog=False, left_interval=100)
+        self.assertEqual(h.message_box("注册热键错误")["text"],
+                         "以下热键无法使用，其余热键照常可用：\n\nStartTrigger=Ctrl+F3：已被其他程序占用\n"
+                         "StopTrigger=F9：与开始连点热键 F9 相同\n\n请在“操作”菜单的“高级设置...”中重新设置，或关闭占用热键的程序。")
+        app.wait_dialog()
+        self.assertFalse(h.find("注册热键错误", 2), "said once")
+        h.pairs(self.clicks.click(3)[1], "L")

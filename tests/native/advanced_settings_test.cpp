@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cwctype>
 #include <map>
 #include <string>
 #include <tuple>
+#include <vector>
 
 TEST(AdvancedKeys, WholeDecimalsWithinTheirRangesOrDefaults) {
   // key, text, accepted, the key's text as a save writes it afterwards
@@ -41,4 +43,55 @@ TEST(AdvancedKeys, EveryBadKeyIsReportedAndKeepsItsDefault) {
   });
   EXPECT_EQ(bad, (1u << RightCountKey) | (1u << HoldToClickKey));
   EXPECT_EQ(std::make_tuple(values.left.hold, values.right.point.y, values.right.count), std::make_tuple(120, 6, 0));
+}
+
+TEST(TriggerKeys, EveryKeyInAnyCaseWithModifiersInOrderIsWrittenCanonically) {
+  for (const wchar_t* key : {L"A", L"Z", L"0", L"9", L"F1", L"F10", L"F24", L"Num0", L"Num9", L"Insert", L"Delete",
+                             L"Home", L"End", L"PageUp", L"PageDown", L"Pause", L"Space", L"XButton1", L"XButton2"}) {
+    std::wstring lower(key);
+    for (wchar_t& c : lower) c = static_cast<wchar_t>(towlower(c));
+    AdvancedValues values;
+    wchar_t written[32];
+    EXPECT_TRUE(ParseAdvancedKey(StopTriggerKey, lower.c_str(), values)) << lower;
+    FormatAdvancedKey(StopTriggerKey, values, written);
+    EXPECT_STREQ(written, key);
+  }
+  // text, accepted, the key's text as a save writes it afterwards
+  // clang-format off
+  const std::tuple<const wchar_t*, bool, const wchar_t*> cases[] = {
+      {L" ctrl + ALT +shift+ win+pagedown\t", true, L"Ctrl+Alt+Shift+Win+PageDown"}, {L"Shift+Win+k", true, L"Shift+Win+K"},
+      {L"CTRL+num5", true, L"Ctrl+Num5"}, {L"alt+F12", true, L"Alt+F12"}, {L"", true, L""}, {L"  ", true, L""},
+      {L"Alt+Ctrl+K", false, L""}, {L"Ctrl+Ctrl+K", false, L""}, {L"Ctrl+", false, L""}, {L"+K", false, L""},
+      {L"Ctrl+Alt", false, L""}, {L"Ctrl+XButton1", false, L""}, {L"XButton3", false, L""}, {L"F25", false, L""},
+      {L"F0", false, L""}, {L"F01", false, L""}, {L"Num10", false, L""}, {L"Control+K", false, L""},
+      {L"K+Ctrl", false, L""}, {L"Esc", false, L""}, {L"Ctrl+Alt+Tab", false, L""}, {L"Ctrl K", false, L""},
+  };  // clang-format on
+  for (const auto& [text, accepted, stored] : cases) {
+    AdvancedValues values;
+    wchar_t written[32];
+    EXPECT_EQ(ParseAdvancedKey(StartTriggerKey, text, values), accepted) << text;
+    FormatAdvancedKey(StartTriggerKey, values, written);
+    EXPECT_STREQ(written, stored) << text;
+  }
+}
+
+TEST(TriggerKeys, TheSameForBothTogglesAndAnFKeyOfTheOtherActionClashes) {
+  const Trigger none, f9{0, 0x78}, f11{0, 0x7A}, ctrlF9{TriggerCtrl, 0x78}, side{0, XButton1Key};
+  // start, stop, what is planned as (role, clash) in turn; the F-keys in use are F9 and F11
+  const std::tuple<Trigger, Trigger, std::vector<std::pair<TriggerRole, uint32_t>>> cases[] = {
+      {none, none, {}},
+      {side, ctrlF9, {{StartRole, 0}, {StopRole, 0}}},
+      {ctrlF9, ctrlF9, {{ToggleRole, 0}}},
+      {f11, f9, {{StartRole, 0x7A}, {StopRole, 0x78}}},
+      {f9, f11, {}},
+      {f11, f11, {{ToggleRole, 0x7A}}},
+  };
+  for (const auto& [start, stop, expected] : cases) {
+    const TriggerPlan plan = PlanTriggers(start, stop, 0x78, 0x7A);
+    std::vector<std::pair<TriggerRole, uint32_t>> planned;
+    for (int i = 0; i < plan.count; ++i) planned.emplace_back(plan.triggers[i].role, plan.triggers[i].clash);
+    EXPECT_EQ(planned, expected) << start.key << "/" << stop.key;
+  }
+  EXPECT_EQ(TriggerOfKey(TriggerShift, 0x09), Trigger{}) << "Tab is none";
+  EXPECT_EQ(TriggerOfKey(TriggerCtrl, XButton2Key), Trigger{}) << "a side button alone";
 }

@@ -2,10 +2,10 @@
 //   qw_driver find <caption> <ms> [class]  -> "<hwnd> <pid>" of a shown top-level window
 //   qw_driver probe <hwnd> <file> [n]      -> runs qw_probe.dll inside the window's process (after n repaints)
 //   qw_driver send|post <hwnd> <message or registered name> <wParam> <lParam>
-//   qw_driver hold <vk> <seconds> -> "held" once the hot-key is ours; untray <hwnd> <id>: as a restarting shell
-//   qw_driver log <file> <what>... -> appends a line: stands in for the browser and editor
+//   qw_driver hold <vk> <seconds> [modifiers] -> "held" once the hot-key is ours; untray <hwnd> <id>: as a restarting
+//   shell qw_driver log <file> <what>... -> appends a line: stands in for the browser and editor
 // Built again as qw_click_target.exe <file>: a window over the whole screen that logs
-// "<microseconds> <LD|LU|RD|RU|ready> <message time>" for every button event.
+// "<microseconds> <LD|LU|RD|RU|XD|XU|ready> <message time>" for every button event.
 #include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -96,8 +96,8 @@ int Probe(HWND window, const wchar_t* file, const wchar_t* repaints) {
   return result == 1 ? 0 : 4;
 }
 
-int Hold(UINT vk, DWORD seconds) {
-  if (!RegisterHotKey(nullptr, 1, 0, vk)) return 1;
+int Hold(UINT vk, DWORD seconds, UINT modifiers) {
+  if (!RegisterHotKey(nullptr, 1, modifiers, vk)) return 1;
   std::printf("held\n");
   std::fflush(stdout);
   for (const DWORD start = GetTickCount(); GetTickCount() - start < seconds * 1000;) {
@@ -126,8 +126,8 @@ int Log(int argc, wchar_t** argv) {
 const wchar_t* targetLog;
 
 LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  static const wchar_t* const names[] = {L"LD", L"LU", L"", L"RD", L"RU"};
-  if (message >= WM_LBUTTONDOWN && message <= WM_RBUTTONUP && message != WM_LBUTTONDBLCLK) {
+  static const wchar_t* const names[] = {L"LD", L"LU", L"", L"RD", L"RU", L"", L"", L"", L"", L"", L"XD", L"XU"};
+  if (message >= WM_LBUTTONDOWN && message <= WM_XBUTTONUP && *names[message - WM_LBUTTONDOWN]) {
     LARGE_INTEGER now, frequency;
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&frequency);
@@ -176,7 +176,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!SendMessageTimeoutW(Window(argv[2]), message, Number(argv[4]), lParam, SMTO_NORMAL, 10000, &result)) return 1;
     return std::printf("%lld\n", static_cast<long long>(static_cast<LONG_PTR>(result))), 0;
   }
-  if (command == L"hold" && argc == 4) return Hold(Number(argv[2]), Number(argv[3]));
+  if (command == L"hold" && argc >= 4) return Hold(Number(argv[2]), Number(argv[3]), argc > 4 ? Number(argv[4]) : 0);
   if (command == L"untray" && argc == 4) return Untray(Window(argv[2]), Number(argv[3]));
   if (command == L"log" && argc >= 3) return Log(argc, argv);
   return 64;
