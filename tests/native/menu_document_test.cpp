@@ -41,7 +41,9 @@ TEST(ReadOnlineMenuDocument, GivesTitleAndEntriesInDocumentOrder) {
   for (const auto& [text, title, entries] : cases) {
     const OnlineMenuDocument menu = ReadOnlineMenuDocument(text);
     EXPECT_EQ(Entries(menu), entries) << text;
-    if (!entries.empty()) EXPECT_EQ(std::string(menu.title), title) << text;
+    if (!entries.empty()) {
+      EXPECT_EQ(std::string(menu.title), title) << text;
+    }
   }
 }
 
