@@ -184,8 +184,12 @@ def hold_key(index, modifiers=0):  # a process of its own holding F1 + index as 
     process.kill()
 
 
-def key_free(index):
-    return bool((process := hold_key(index)) and not process.kill())
+def key_free(index, timeout=0.0):  # whether F1 + index can be had, at once or within timeout s
+    deadline = time.monotonic() + timeout
+    while not ((process := hold_key(index)) and not process.kill()):
+        if time.monotonic() >= deadline:
+            return False
+    return True
 
 
 def now_us():  # the click target's clock: Wine's performance counter

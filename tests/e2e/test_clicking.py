@@ -84,7 +84,7 @@ class ClickingTest(h.Case):
                 app = self.start("check", ini, wait_dialog=False)
                 box = h.message_box("配置错误")
                 self.assertEqual((box["text"], box["icon"], box["owner"]), (CHECK, "warning", app.wait_dialog().hwnd))
-                self.assertEqual((h.key_free(8), app.read_ini()), (True, ini))
+                self.assertEqual((h.key_free(8, 5), app.read_ini()), (True, ini))
 
     def test_a_start_key_held_elsewhere_is_reported_at_startup(self):
         self.addCleanup(h.hold_key(8).kill)
