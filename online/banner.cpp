@@ -28,7 +28,6 @@ UINT bannerDpi = 96;
 namespace {
 
 const wchar_t BannerPageAddress[] = QW_CONTENT_SCHEME L"://" QW_CONTENT_HOST L"/bar.php";
-constexpr bool ContentOverHttps = sizeof(QW_CONTENT_SCHEME_A) == sizeof("https");
 HWND fallbackLink = nullptr;  // the link static, once shown
 
 const char ContentHostName[] = QW_CONTENT_HOST_A;

@@ -19,7 +19,7 @@ const wchar_t MenuAddress[] = QW_CONTENT_SCHEME L"://" QW_CONTENT_HOST L"/menu.p
 // valid for the host, or a redirect to plain http, fails the request, and nothing
 // from that server is read.
 const DWORD MenuRequestFlags =
-    INTERNET_FLAG_RELOAD | (sizeof(QW_CONTENT_SCHEME_A) == sizeof("https") ? INTERNET_FLAG_SECURE : 0);
+    INTERNET_FLAG_RELOAD | (ContentOverHttps ? INTERNET_FLAG_SECURE : 0);
 
 void BuildOnlineMenu(HWND dialog, const char* text) {
   OnlineMenuDocument read = ReadOnlineMenuDocument(text);
