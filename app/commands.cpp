@@ -3,9 +3,9 @@
 #include <shellapi.h>
 
 #include "app/advanced_dialog.h"
-#include "app/maker_config.h"
+#include "common/maker_config.h"
 #include "app/process_values.h"
-#include "clicker/save_flow.h"
+#include "app/save_flow.h"
 #include "desktop/shortcuts.h"
 #include "desktop/tray.h"
 #include "online/online_menu.h"

@@ -6,13 +6,11 @@
 #include <cstdlib>
 
 #include "app/commands.h"
-#include "app/dpi.h"
-#include "clicker/advanced_flow.h"
+#include "app/save_flow.h"
 #include "clicker/click_engine.h"
 #include "clicker/click_settings.h"
-#include "clicker/hotkeys.h"
-#include "clicker/save_flow.h"
 #include "clicker/settings.h"
+#include "common/dpi.h"
 #include "desktop/tray.h"
 #include "online/banner.h"
 #include "online/online_menu.h"
@@ -145,12 +143,11 @@ INT_PTR OnDpiChanged(HWND dialog, WPARAM wParam, const RECT* suggested) {
     SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                  suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  bannerDpi = HIWORD(wParam);
-  SetWindowIcons(dialog, bannerDpi);
+  SetWindowIcons(dialog, HIWORD(wParam));
   // The dialog manager (per-monitor version 2) rescales the template's controls,
   // the strip's placeholder among them, when this message is left to it; the strip
   // follows the placeholder once that is done.
-  PostMessageW(dialog, WM_BANNER_LAYOUT, 0, 0);
+  PostMessageW(dialog, WM_BANNER_LAYOUT, HIWORD(wParam), 0);
   return 0;
 }
 
@@ -159,8 +156,6 @@ BOOL OnInitDialog(HWND dialog) {
 
   LoadSettings();
   CheckSettingsAtStartup(dialog);
-  LoadAdvancedSettings(dialog);
-  RegisterTriggers(dialog);
   PrepareTrayIcon(dialog);
 
   DWORD connectionFlags = 0;
@@ -186,9 +181,11 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
       return OnCommand(dialog, wParam);
     case WM_HOTKEY:
-      return OnHotKey(wParam);
+      ReportPointsOffScreen(dialog, OnHotKey(wParam));
+      return TRUE;
     case WM_SIDEBUTTON:
-      return OnSideButton(wParam, lParam);
+      ReportPointsOffScreen(dialog, OnSideButton(wParam, lParam));
+      return TRUE;
     case WM_TRAYICON:
       return OnTrayIcon(dialog, lParam);
     case WM_ONLINEMENU:
@@ -208,7 +205,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_DPICHANGED:
       return OnDpiChanged(dialog, wParam, reinterpret_cast<const RECT*>(lParam));
     case WM_BANNER_LAYOUT:
-      LayOutBanner(dialog);
+      LayOutBanner(dialog, static_cast<UINT>(wParam));
       return 1;
     case WM_BANNER_CHECKED:
       OnBannerChecked(dialog, wParam != 0);

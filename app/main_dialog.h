@@ -4,16 +4,7 @@
 
 #include <windows.h>
 
-// Private messages of the main dialog.
-constexpr UINT WM_TRAYICON = WM_USER;            // the tray icon's mouse activity
-constexpr UINT WM_ONLINEMENU = WM_USER + 4;      // lParam: the downloaded menu text
-constexpr UINT WM_BANNER_WEB = WM_USER + 5;      // show the web banner page
-constexpr UINT WM_BANNER_LINK = WM_USER + 6;     // show the fallback link
-constexpr UINT WM_BANNER_LAYOUT = WM_USER + 7;   // lay the strip out again after a change of DPI
-// A side button that is a trigger went down or up: wParam its TriggerRole, lParam
-// MAKELPARAM(its virtual key, 1 when down).
-constexpr UINT WM_SIDEBUTTON = WM_USER + 8;
-constexpr UINT WM_BANNER_CHECKED = WM_USER + 9;  // wParam: the page answered over a valid certificate
+#include "common/window_messages.h"
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL OnInitDialog(HWND dialog);

@@ -1,7 +1,7 @@
 // Values built once before the entry point runs and kept until the process ends.
 #pragma once
 
-#include "app/path_text.h"
+#include "common/text.h"
 
 // The executable's full path, and its drive and directory ending in a backslash.
 // Both are empty when the executable's path does not fit in 260 characters: a

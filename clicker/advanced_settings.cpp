@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "clicker/click_settings.h"
+#include "common/text.h"
 
 AdvancedSettingsRecord AdvancedSettings;
 
@@ -11,11 +12,13 @@ const wchar_t* const AdvancedKeyNames[AdvancedKeyCount] = {
     L"LeftPoint", L"RightPoint", L"HoldToClick", L"StartTrigger", L"StopTrigger",
 };
 
-namespace {
-const wchar_t TriggerAllowed[] =
-    L"XButton1 或 XButton2（鼠标侧键），或“Ctrl+Alt+Shift+Win+键”（修饰键可任选几个，按此顺序；键为 A～Z、0～9、"
-    L"F1～F24、Num0～Num9、Insert、Delete、Home、End、PageUp、PageDown、Pause、Space）；留空表示不用";
-}
+// Both triggers' forms; string literals join only where they are written side by side.
+// clang-format off
+#define QW_TRIGGER_ALLOWED \
+  L"XButton1 或 XButton2（鼠标侧键），或“Ctrl+Alt+Shift+Win+键”（修饰键可任选几个，按此顺序；键为 A～Z、0～9、" \
+  L"F1～F24（F12 除外，系统留给调试器）、Num0～Num9（不与 Shift 同用，Shift 使它们变成方向键）、Insert、Delete、" \
+  L"Home、End、PageUp、PageDown、Pause（不与 Ctrl 同用，Ctrl+Pause 送出的是 Break）、Space）；留空表示不用"
+// clang-format on
 
 const wchar_t* const AdvancedKeyAllowed[AdvancedKeyCount] = {
     L"1 到 10000 之间的整数（毫秒）",
@@ -27,19 +30,11 @@ const wchar_t* const AdvancedKeyAllowed[AdvancedKeyCount] = {
     L"“横坐标,纵坐标”，各为 -32768 到 32767 之间的整数；留空表示鼠标当前位置",
     L"“横坐标,纵坐标”，各为 -32768 到 32767 之间的整数；留空表示鼠标当前位置",
     L"0 或 1",
-    TriggerAllowed,
-    TriggerAllowed,
+    QW_TRIGGER_ALLOWED L"；HoldToClick=1 时不能是 Pause（Pause 键按下即松开，无法按住）",
+    QW_TRIGGER_ALLOWED,
 };
 
 namespace {
-
-// Hand-edited files and pasted text carry spaces, tabs and the ideographic space.
-bool IsBlank(wchar_t c) noexcept { return c == L' ' || c == L'\t' || c == L'\x3000'; }
-
-const wchar_t* SkipBlanks(const wchar_t* text) noexcept {
-  while (IsBlank(*text)) ++text;
-  return text;
-}
 
 // A Chinese input method gives the full-width comma as readily as the ASCII one.
 bool IsComma(wchar_t c) noexcept { return c == L',' || c == L'\xFF0C'; }
@@ -136,6 +131,10 @@ void Store(AdvancedSettingsRecord& record, const AdvancedValues& values) noexcep
   record.stopTrigger = values.stopTrigger;
 }
 
+bool StartTriggerHoldable(const AdvancedValues& values) noexcept {
+  return values.holdToClick != 1 || values.startTrigger.key != PauseKey;
+}
+
 bool ParseDecimal(const wchar_t* text, int32_t min, int32_t max, int32_t& out) noexcept {
   const wchar_t* c = SkipBlanks(text);
   const bool negative = *c == L'-';
@@ -160,7 +159,7 @@ bool ParseCoordinate(const wchar_t* text, int32_t& out) noexcept {
 }
 
 bool ParseAdvancedKey(AdvancedKey key, const wchar_t* text, AdvancedValues& values) noexcept {
-  const bool empty = *SkipBlanks(text) == L'\0';
+  const bool empty = IsBlank(text);
   const AdvancedValues defaults;
   if (key == StartTriggerKey) return ParseTrigger(text, values.startTrigger);
   if (key == StopTriggerKey) return ParseTrigger(text, values.stopTrigger);
@@ -182,10 +181,7 @@ void FormatAdvancedKey(AdvancedKey key, const AdvancedValues& values, wchar_t (&
   wchar_t number[20];
   out[0] = L'\0';
   size_t length = 0;
-  auto append = [&out, &length](const wchar_t* text) {
-    while (*text != L'\0' && length + 1 < 32) out[length++] = *text++;
-    out[length] = L'\0';
-  };
+  auto append = [&out, &length](const wchar_t* text) { AppendText(out, 32, length, text); };
   if (key == StartTriggerKey || key == StopTriggerKey) {
     static_assert(TriggerTextCapacity == 32, "the trigger's text is the key's text");
     return FormatTrigger(key == StartTriggerKey ? values.startTrigger : values.stopTrigger, out);

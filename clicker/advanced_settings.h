@@ -86,6 +86,10 @@ extern const wchar_t* const AdvancedKeyNames[AdvancedKeyCount];
 // What a key may hold, in the words the messages use.
 extern const wchar_t* const AdvancedKeyAllowed[AdvancedKeyCount];
 
+// Pause sends its release with its press, so with hold-to-click it would stop at once
+// the clicking it starts: then it cannot be the start trigger.
+bool StartTriggerHoldable(const AdvancedValues& values) noexcept;
+
 // A whole decimal integer within [min, max], blanks around it allowed; nothing else
 // ("12abc", "1.5", "+3", a value that overflows) is one.
 bool ParseDecimal(const wchar_t* text, int32_t min, int32_t max, int32_t& out) noexcept;
@@ -100,7 +104,8 @@ void FormatAdvancedKey(AdvancedKey key, const AdvancedValues& values, wchar_t (&
 
 // Reads every key through read(name, buffer, capacity), which fills the buffer with
 // the stored text (empty when the key is missing). Bad keys keep their defaults;
-// the result has bit (1 << key) set for each of them.
+// the result has bit (1 << key) set for each of them. A start trigger of Pause with
+// hold-to-click counts as a bad StartTrigger.
 template <typename Read>
 uint32_t ReadAdvancedSettings(AdvancedValues& values, Read&& read) {
   uint32_t badKeys = 0;
@@ -112,6 +117,10 @@ uint32_t ReadAdvancedSettings(AdvancedValues& values, Read&& read) {
     // A text that fills the buffer may have been cut short; no valid one comes near.
     const bool full = text[capacity - 2] != L'\0';
     if (full || !ParseAdvancedKey(static_cast<AdvancedKey>(key), text, values)) badKeys |= 1u << key;
+  }
+  if (!StartTriggerHoldable(values)) {
+    values.startTrigger = Trigger{};
+    badKeys |= 1u << StartTriggerKey;
   }
   return badKeys;
 }

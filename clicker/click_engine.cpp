@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <random>
-#include <string>
 #include <utility>
 
 #include "clicker/advanced_settings.h"
 #include "clicker/click_cycle.h"
 #include "clicker/click_settings.h"
 #include "clicker/hotkeys.h"
+#include "clicker/trigger_state.h"
 
 std::atomic<bool> LeftRunning{false};
 std::atomic<bool> RightRunning{false};
@@ -26,10 +26,12 @@ struct ButtonEngine {
   DWORD pressEvent;
   DWORD releaseEvent;
   HANDLE& stopSignal;
-  const wchar_t* name;  // in messages
-  // Between a press and its release, so that the end of the process can release a
-  // button whose thread it cuts off in a long hold.
-  std::atomic<bool> pressed{false};
+  uint32_t offScreenBit;  // in what a start reports
+  // Around each press and release with its mark, and the release at the end of the
+  // process: that release then always comes after any press, never before one.
+  CRITICAL_SECTION pressLock = {};
+  bool pressed = false;  // between a press and its release
+  bool ended = false;    // the process is ending: no more presses
 };
 
 // Manual-reset events, set by a stop so that a thread's pause ends at once and reset
@@ -43,13 +45,13 @@ ButtonEngine LeftEngine{{LeftRunning, ClickSettings.LeftKey, ClickSettings.LeftI
                         MOUSEEVENTF_LEFTDOWN,
                         MOUSEEVENTF_LEFTUP,
                         leftStopSignal,
-                        L"左键"};
+                        OffScreenLeft};
 ButtonEngine RightEngine{{RightRunning, ClickSettings.RightKey, ClickSettings.RightInterval, &AdvancedSettings.right},
                          RightLock,
                          MOUSEEVENTF_RIGHTDOWN,
                          MOUSEEVENTF_RIGHTUP,
                          rightStopSignal,
-                         L"右键"};
+                         OffScreenRight};
 
 bool clickLocksReady = false;
 
@@ -108,12 +110,20 @@ class MousePlatform final : public ClickPlatform {
   }
 
   void Press() noexcept override {
-    engine_.pressed.store(true);
-    mouse_event(engine_.pressEvent, 0, 0, 0, 0);
+    EnterCriticalSection(&engine_.pressLock);
+    if (!engine_.ended) {
+      mouse_event(engine_.pressEvent, 0, 0, 0, 0);
+      engine_.pressed = true;
+    }
+    LeaveCriticalSection(&engine_.pressLock);
   }
   void Release() noexcept override {
-    mouse_event(engine_.releaseEvent, 0, 0, 0, 0);
-    engine_.pressed.store(false);
+    EnterCriticalSection(&engine_.pressLock);
+    if (engine_.pressed) {
+      mouse_event(engine_.releaseEvent, 0, 0, 0, 0);
+      engine_.pressed = false;
+    }
+    LeaveCriticalSection(&engine_.pressLock);
   }
   // The press then lands where the cursor is, at the point.
   void MoveCursor(int32_t x, int32_t y) noexcept override { SetCursorPos(x, y); }
@@ -172,42 +182,30 @@ struct ReleaseButtonsAtExit {
     if (WaitForClickThreads(500)) return;
     // A thread still in a long hold is cut off before its release; it is sent here.
     for (ButtonEngine* engine : {&LeftEngine, &RightEngine}) {
-      if (engine->pressed.exchange(false)) mouse_event(engine->releaseEvent, 0, 0, 0, 0);
+      EnterCriticalSection(&engine->pressLock);
+      engine->ended = true;
+      if (engine->pressed) mouse_event(engine->releaseEvent, 0, 0, 0, 0);
+      engine->pressed = false;
+      LeaveCriticalSection(&engine->pressLock);
     }
   }
 } releaseButtonsAtExit;
 
-// The key of the last start or toggle, from its press until it is seen up: its
-// auto-repeat sends further presses meanwhile, which must not begin again what stopped
-// by itself or was stopped while the key was held. 0: none.
-UINT heldKey = 0;
+TriggerState triggers;  // UI thread only
 // Fast enough that a released key stops clicking within a click or two, slow enough
 // to cost nothing while the key is held.
 constexpr UINT HeldKeyPollMs = 15;
 constexpr UINT_PTR HeldKeyTimerId = 0x5157;
 
-void HeldKeyReleased() {
-  heldKey = 0;
-  if (AdvancedSettings.holdToClick.load() == 1) StopClicking();
-}
+bool HoldToClick() { return AdvancedSettings.holdToClick.load() == 1; }
 
 // A hot-key gives no message for the release, so its key's state is polled while it
 // is down; GetAsyncKeyState sees it whichever window has the focus.
 void CALLBACK WatchHeldKey(HWND window, UINT, UINT_PTR id, DWORD) {
-  if (heldKey != 0 && (GetAsyncKeyState(static_cast<int>(heldKey)) & 0x8000) != 0) return;
+  const UINT key = triggers.held();
+  if (key != 0 && (GetAsyncKeyState(static_cast<int>(key)) & 0x8000) != 0) return;
   KillTimer(window, id);
-  HeldKeyReleased();
-}
-
-// True when the press repeats the key held. A side button does not repeat, and the
-// mouse hook reports its release.
-bool WatchUntilReleased(UINT key, bool polled) {
-  const bool repeated = polled && key != 0 && heldKey == key;
-  heldKey = key;
-  HWND window = HotKeyWindow();
-  if (window != nullptr && polled) SetTimer(window, HeldKeyTimerId, HeldKeyPollMs, WatchHeldKey);
-  if (window != nullptr && !polled) KillTimer(window, HeldKeyTimerId);
-  return repeated;
+  if (triggers.OnRelease(key, HoldToClick())) StopClicking();
 }
 
 // A fixed point on no monitor (one unplugged since it was picked, or a typing slip)
@@ -219,17 +217,13 @@ bool PointOnNoMonitor(const ButtonEngine& engine) {
   return MonitorFromPoint(POINT{point.x, point.y}, MONITOR_DEFAULTTONULL) == nullptr;
 }
 
-void ReportPointsOnNoMonitor(const std::wstring& buttons) {
-  const std::wstring text =
-      buttons + L"的固定位置不在任何显示器上，本次不连点。\n请在“高级设置...”中重新设置或拾取位置。";
-  MessageBoxW(HotKeyWindow(), text.c_str(), L"固定位置错误", MB_OK | MB_ICONWARNING | MB_TOPMOST);
-}
-
 }  // namespace
 
 void InitializeClickLocks() {
   InitializeCriticalSection(&LeftLock);
   InitializeCriticalSection(&RightLock);
+  InitializeCriticalSection(&LeftEngine.pressLock);
+  InitializeCriticalSection(&RightEngine.pressLock);
   // Without a signal a stop still ends the threads, only after their pause.
   leftStopSignal = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   rightStopSignal = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -253,44 +247,42 @@ bool WaitForClickThreads(DWORD timeoutMs) {
   return true;
 }
 
-void OnTriggerPressed(TriggerRole role, UINT key, bool polled) {
-  if (role == StopRole) return StopClicking();
-  const bool repeated = WatchUntilReleased(key, polled);
-  if (role == ToggleRole) {
-    // A held toggle would otherwise flip at every repeat.
-    if (repeated) return;
-    for (const ButtonEngine* engine : {&LeftEngine, &RightEngine}) {
-      const int32_t method = engine->button.method.load();
-      if (IsClicking(engine->button) && (method == SingleClick || method == DoubleClick)) return StopClicking();
-    }
+uint32_t OnTriggerPressed(TriggerRole role, UINT key, bool polled) {
+  bool clicking = false;
+  for (const ButtonEngine* engine : {&LeftEngine, &RightEngine}) {
+    const int32_t method = engine->button.method.load();
+    clicking = clicking || (IsClicking(engine->button) && (method == SingleClick || method == DoubleClick));
   }
-  if (repeated && AdvancedSettings.holdToClick.load() == 1) return;
-  std::wstring offScreen;
+  const TriggerDecision decision = triggers.OnPress(role, key, polled, clicking, HoldToClick());
+  if (role != StopRole) {
+    HWND window = HotKeyWindow();
+    if (window != nullptr && polled) SetTimer(window, HeldKeyTimerId, HeldKeyPollMs, WatchHeldKey);
+    if (window != nullptr && !polled) KillTimer(window, HeldKeyTimerId);
+  }
+  if (decision.action == TriggerDecision::Stop) StopClicking();
+  if (decision.action != TriggerDecision::Start) return 0;
+  uint32_t offScreen = 0;
   for (auto [engine, procedure] : {std::pair{&LeftEngine, LeftClickThread}, {&RightEngine, RightClickThread}}) {
     // A repeat leaves alone a button whose clicks ran out, and tells nothing again.
-    if (IsClicking(engine->button) || (repeated && engine->button.running.load())) continue;
+    if (IsClicking(engine->button) || (decision.repeated && engine->button.running.load())) continue;
     if (PointOnNoMonitor(*engine)) {
-      if (!repeated) offScreen += offScreen.empty() ? engine->name : std::wstring(L"和") + engine->name;
+      if (!decision.repeated) offScreen |= engine->offScreenBit;
       continue;
     }
     Start(*engine, procedure);
   }
-  if (!offScreen.empty()) ReportPointsOnNoMonitor(offScreen);
+  return offScreen;
 }
 
-INT_PTR OnHotKey(WPARAM id) {
+uint32_t OnHotKey(WPARAM id) {
   UINT key = 0;
   const TriggerRole role = HotKeyRole(id, key);
-  OnTriggerPressed(role, key, true);
-  return TRUE;
+  return OnTriggerPressed(role, key, true);
 }
 
-INT_PTR OnSideButton(WPARAM role, LPARAM data) {
+uint32_t OnSideButton(WPARAM role, LPARAM data) {
   const UINT key = LOWORD(data);
-  if (HIWORD(data) != 0) {
-    OnTriggerPressed(static_cast<TriggerRole>(role), key, false);
-  } else if (heldKey == key) {
-    HeldKeyReleased();
-  }
-  return TRUE;
+  if (HIWORD(data) != 0) return OnTriggerPressed(static_cast<TriggerRole>(role), key, false);
+  if (triggers.OnRelease(key, HoldToClick())) StopClicking();
+  return 0;
 }

@@ -18,13 +18,19 @@ extern CRITICAL_SECTION RightLock;
 // Called once before the main dialog exists.
 void InitializeClickLocks();
 
+// What a start reports: the buttons whose fixed point lies on no monitor (one unplugged
+// since it was picked, or a typing slip), which therefore did not start.
+constexpr uint32_t OffScreenLeft = 1;
+constexpr uint32_t OffScreenRight = 2;
+
 // A press of the start or stop F-key, a trigger or a toggle, with the virtual key whose
 // release ends a hold; polled: a key, whose release is watched for (a side button's
-// release comes from the mouse hook).
-void OnTriggerPressed(TriggerRole role, UINT key, bool polled);
-INT_PTR OnHotKey(WPARAM id);
+// release comes from the input hooks).
+uint32_t OnTriggerPressed(TriggerRole role, UINT key, bool polled);
+// WM_HOTKEY.
+uint32_t OnHotKey(WPARAM id);
 // WM_SIDEBUTTON: a side button that is a trigger went down or up.
-INT_PTR OnSideButton(WPARAM role, LPARAM data);
+uint32_t OnSideButton(WPARAM role, LPARAM data);
 
 // The stop path: clears both flags and cuts the threads' pauses short.
 void StopClicking();

@@ -44,8 +44,6 @@ bool AcceptDialogReadings(const DialogReadings& readings, ClickValues& out) noex
   return true;
 }
 
-uint16_t HotKeyIdFromAtom(uint16_t atom) noexcept { return static_cast<uint16_t>(atom + 0x4000u); }
-
 uint32_t HotKeyVirtualKey(int32_t index) noexcept {
   return IsHotKeyIndex(index) ? FirstHotKeyVirtualKey + static_cast<uint32_t>(index) : 0;
 }

@@ -37,9 +37,5 @@ struct DialogReadings {
 // where it would turn negative, so it is refused rather than wrapped.
 bool AcceptDialogReadings(const DialogReadings& readings, ClickValues& out) noexcept;
 
-// A hot-key identifier from its global atom: the atom plus 0x4000 in 16 bits, which
-// puts string atoms (0xC000 and up) into the range applications may use.
-uint16_t HotKeyIdFromAtom(uint16_t atom) noexcept;
-
 // The virtual key of a HotKeyChoices index, or 0 for an index outside the list.
 uint32_t HotKeyVirtualKey(int32_t index) noexcept;

@@ -4,12 +4,14 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "clicker/triggers.h"
 
-// From the global atoms "Qw_ZururOvuvu_Start" and "Qw_ZururOvuvu_End": derived by the
-// first registration of either kind and kept for the whole run.
-extern WORD StartHotKeyId;
-extern WORD StopHotKeyId;
+// The F-key pair's identifiers. A window's hot-keys need only differ from each other,
+// below 0xC000, where shared libraries take theirs.
+constexpr WORD StartHotKeyId = 1;
+constexpr WORD StopHotKeyId = 2;
 
 // The window the F-keys were last registered on, or null before any registration
 // succeeded.
@@ -30,8 +32,10 @@ TriggerRole HotKeyRole(WPARAM id, UINT& key);
 
 // Registers the triggers of AdvancedSettings after releasing the earlier ones, only
 // while the F-key pair is registered: without it clicking cannot start at all. A side
-// button is taken from the whole session by a mouse hook, set only while one is a
-// trigger, which posts WM_SIDEBUTTON to the dialog. Triggers that cannot be had are
-// named in one message.
-void RegisterTriggers(HWND dialog);
+// button is taken from the whole session by the input hooks, which post WM_SIDEBUTTON
+// to the dialog. Returns the triggers that cannot be had, a line each ("\nKEY=VALUE：
+// why"), for the caller to name in one message; empty when all could.
+std::wstring RegisterTriggers(HWND dialog);
+// Releases the key triggers, so that the F-key pair can take any key; the side buttons
+// stay with their roles until the next RegisterTriggers.
 void ReleaseTriggers(HWND dialog);

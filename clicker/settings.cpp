@@ -20,6 +20,15 @@ void LoadSettings() {
 
 bool SaveSettings() { return WriteSettings(ClickSettings, WriteConfigText); }
 
+uint32_t LoadAdvancedSettings() {
+  AdvancedValues values;
+  const uint32_t badKeys = ReadAdvancedSettings(values, ReadConfigText);
+  Store(AdvancedSettings, values);
+  return badKeys;
+}
+
+bool SaveAdvancedSettings(const AdvancedValues& values) { return WriteAdvancedSettings(values, WriteConfigText); }
+
 void ReadConfigText(const wchar_t* key, wchar_t* text, size_t capacity) {
   text[0] = L'\0';
   if (configFile[0] == L'\0') return;

@@ -1,7 +1,10 @@
-// Reading and writing ClickSettings in the INI file beside the executable.
+// Reading and writing the click settings in the INI file beside the executable.
 #pragma once
 
-#include "app/path_text.h"
+#include <cstdint>
+
+#include "clicker/advanced_settings.h"
+#include "common/text.h"
 
 // The INI file that every read and write below uses, given once before the entry
 // point runs. An empty path (one that did not fit) gives the defaults on every
@@ -14,6 +17,14 @@ void LoadSettings();
 // Writes the six keys as signed decimal. All six writes are attempted even after a
 // failure; true only when every one succeeded.
 bool SaveSettings();
+
+// The advanced keys into AdvancedSettings. Keys that hold something malformed or out
+// of range keep their defaults, and the file is left as it is; the result has bit
+// (1 << key) set for each of them, for the caller to name.
+uint32_t LoadAdvancedSettings();
+// Writes the advanced keys. All writes are attempted even after a failure; true only
+// when every one succeeded.
+bool SaveAdvancedSettings(const AdvancedValues& values);
 
 // One key of section "Config" as text: read ("" when missing, or without a file
 // path), and written (false when it could not be).

@@ -1,5 +1,7 @@
 #include "clicker/triggers.h"
 
+#include "common/text.h"
+
 namespace {
 
 struct Name {
@@ -13,14 +15,13 @@ const Name Modifiers[] = {{L"Ctrl", TriggerCtrl}, {L"Alt", TriggerAlt}, {L"Shift
 // The keys with a name of their own; letters, digits, F1 to F24 and Num0 to Num9 are
 // spelt out from their virtual keys.
 const Name NamedKeys[] = {
-    {L"Insert", 0x2D},          {L"Delete", 0x2E},          {L"Home", 0x24},  {L"End", 0x23},
-    {L"PageUp", 0x21},          {L"PageDown", 0x22},        {L"Pause", 0x13}, {L"Space", 0x20},
+    {L"Insert", 0x2D},          {L"Delete", 0x2E},          {L"Home", 0x24},      {L"End", 0x23},
+    {L"PageUp", 0x21},          {L"PageDown", 0x22},        {L"Pause", PauseKey}, {L"Space", 0x20},
     {L"XButton1", XButton1Key}, {L"XButton2", XButton2Key},
 };
 constexpr uint32_t FirstFKey = 0x70;    // VK_F1
 constexpr uint32_t FirstNumKey = 0x60;  // VK_NUMPAD0
-
-bool IsBlank(wchar_t c) noexcept { return c == L' ' || c == L'\t' || c == L'\x3000'; }
+constexpr uint32_t F12Key = 0x7B;
 
 wchar_t Lower(wchar_t c) noexcept { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
@@ -95,6 +96,18 @@ bool NameOfKey(uint32_t key, wchar_t (&out)[12]) noexcept {
   return false;
 }
 
+// Combinations the keyboard never delivers as they are written: the system keeps F12
+// for debuggers, Ctrl turns Pause into Cancel, and Shift turns the numeric keypad's
+// digits into its navigation keys.
+bool CanBeTrigger(const Trigger& trigger) noexcept {
+  if (trigger.key == F12Key) return false;
+  if (trigger.key == PauseKey && (trigger.modifiers & TriggerCtrl) != 0) return false;
+  if (trigger.key >= FirstNumKey && trigger.key <= FirstNumKey + 9 && (trigger.modifiers & TriggerShift) != 0) {
+    return false;
+  }
+  return !IsSideButton(trigger) || trigger.modifiers == 0;
+}
+
 }  // namespace
 
 bool IsSideButton(const Trigger& trigger) noexcept { return trigger.key == XButton1Key || trigger.key == XButton2Key; }
@@ -114,7 +127,7 @@ bool ParseTrigger(const wchar_t* text, Trigger& out) noexcept {
         return true;
       }
       trigger.key = part == last ? 0 : KeyNamed(part, last);
-      if (trigger.key == 0 || (IsSideButton(trigger) && trigger.modifiers != 0)) return false;
+      if (trigger.key == 0 || !CanBeTrigger(trigger)) return false;
       out = trigger;
       return true;
     }
@@ -130,22 +143,18 @@ void FormatTrigger(const Trigger& trigger, wchar_t (&out)[TriggerTextCapacity]) 
   wchar_t key[12];
   if (trigger.key == 0 || !NameOfKey(trigger.key, key)) return;
   size_t length = 0;
-  auto append = [&out, &length](const wchar_t* text) {
-    while (*text != L'\0' && length + 1 < TriggerTextCapacity) out[length++] = *text++;
-    out[length] = L'\0';
-  };
   for (const Name& modifier : Modifiers) {
     if ((trigger.modifiers & modifier.value) == 0) continue;
-    append(modifier.text);
-    append(L"+");
+    AppendText(out, TriggerTextCapacity, length, modifier.text);
+    AppendText(out, TriggerTextCapacity, length, L"+");
   }
-  append(key);
+  AppendText(out, TriggerTextCapacity, length, key);
 }
 
 Trigger TriggerOfKey(uint32_t modifiers, uint32_t key) noexcept {
   wchar_t name[12];
   Trigger trigger{modifiers & (TriggerCtrl | TriggerAlt | TriggerShift | TriggerWin), key};
-  if (!NameOfKey(key, name) || (IsSideButton(trigger) && trigger.modifiers != 0)) return Trigger{};
+  if (!NameOfKey(key, name) || !CanBeTrigger(trigger)) return Trigger{};
   return trigger;
 }
 

@@ -14,6 +14,8 @@ constexpr uint32_t TriggerWin = 0x8;
 // The side buttons' virtual keys (VK_XBUTTON1, VK_XBUTTON2).
 constexpr uint32_t XButton1Key = 0x05;
 constexpr uint32_t XButton2Key = 0x06;
+// Sends its release together with its press however long it is held.
+constexpr uint32_t PauseKey = 0x13;
 
 struct Trigger {
   uint32_t modifiers = 0;
@@ -26,14 +28,15 @@ bool IsSideButton(const Trigger& trigger) noexcept;
 
 // "XButton1", "XButton2", or "Ctrl+Alt+Shift+Win+KEY" with any of the modifiers in that
 // order, case-insensitive, blanks around the parts allowed; empty or blank: no trigger.
-// False, with out unchanged, for anything else.
+// False, with out unchanged, for anything else, and for what no keyboard delivers as
+// written: F12, Ctrl with Pause, Shift with Num0 to Num9.
 bool ParseTrigger(const wchar_t* text, Trigger& out) noexcept;
 // The form above as it is written: "Ctrl+Shift+F5", "XButton2", or empty for none.
 constexpr size_t TriggerTextCapacity = 32;
 void FormatTrigger(const Trigger& trigger, wchar_t (&out)[TriggerTextCapacity]) noexcept;
 
 // The trigger a key pressed with those modifiers makes, or none when that key cannot
-// be one (a side button takes no modifier).
+// be one (a side button takes no modifier, and the combinations the reader refuses).
 Trigger TriggerOfKey(uint32_t modifiers, uint32_t key) noexcept;
 
 enum TriggerRole : int { StartRole, StopRole, ToggleRole };

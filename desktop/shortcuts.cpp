@@ -3,8 +3,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include "app/com_pointer.h"
-#include "app/path_text.h"
+#include "common/com_pointer.h"
+#include "common/text.h"
 #include "desktop/shortcut_path.h"
 
 namespace {

@@ -1,8 +1,10 @@
 #include "desktop/tray.h"
 
+#include <commctrl.h>
+
 #include <cstddef>
 
-#include "app/main_dialog.h"
+#include "common/window_messages.h"
 #include "desktop/tray_record.h"
 #include "res/resource.h"
 
@@ -20,6 +22,9 @@ namespace {
 // Whether the icon should be in the notification area: between the tray command's
 // add and the delete of a left click, "显示程序界面" or "退出程序". UI thread only.
 bool iconAdded = false;
+// The icon at the notification area's own scale, when the system can give one; kept
+// for the whole run. Otherwise the window's small icon stands in.
+HICON shellScaledIcon = nullptr;
 
 // Destroys the tray menu on every path out of ShowTrayMenu.
 class PopupMenu {
@@ -43,6 +48,24 @@ uint64_t ReadDllVersion(DLLGETVERSIONPROC getVersion) {
   return PackShellVersion(info.dwMajorVersion, info.dwMinorVersion);
 }
 
+// The notification area draws at the scale of the primary monitor, whichever monitor
+// the window is on: LoadIconMetric loads the small icon at that size (comctl32
+// version 6, which the manifest asks for). Looked up, since version 5 has none.
+HICON LoadShellScaledIcon() {
+  using LoadIconMetricProc = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, HICON*);
+  HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+  const auto loadIconMetric =
+      controls != nullptr
+          ? reinterpret_cast<LoadIconMetricProc>(reinterpret_cast<void*>(GetProcAddress(controls, "LoadIconMetric")))
+          : nullptr;
+  HICON icon = nullptr;
+  if (loadIconMetric == nullptr ||
+      FAILED(loadIconMetric(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), LIM_SMALL, &icon))) {
+    return nullptr;
+  }
+  return icon;
+}
+
 }  // namespace
 
 uint64_t GetShellVersion(HMODULE shellLibrary) {
@@ -64,8 +87,10 @@ void PrepareTrayIcon(HWND dialog) {
 
   TrayIconData.uID = 1;
   TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  // The window's small icon, at the size of the window's scale: every add shows it.
-  TrayIconData.hIcon = reinterpret_cast<HICON>(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0));
+  shellScaledIcon = LoadShellScaledIcon();
+  TrayIconData.hIcon = shellScaledIcon != nullptr
+                           ? shellScaledIcon
+                           : reinterpret_cast<HICON>(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0));
   TrayIconData.hWnd = dialog;
   TrayIconData.uCallbackMessage = WM_TRAYICON;
   // The program's title, as dialog 102 carries it.
@@ -93,6 +118,7 @@ void ShowTrayMenu(HWND dialog) {
 }
 
 void SetTrayIconPicture(HICON icon) {
+  if (shellScaledIcon != nullptr) return;
   TrayIconData.hIcon = icon;
   if (iconAdded) Shell_NotifyIconW(NIM_MODIFY, &TrayIconData);
 }

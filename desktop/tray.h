@@ -11,9 +11,11 @@
 // The one record used for every add and delete of the icon; filled once.
 extern NOTIFYICONDATAW TrayIconData;
 
-// Fills TrayIconData for the dialog, with the dialog's small icon as the picture.
+// Fills TrayIconData for the dialog, with the small icon at the notification area's
+// scale, or where the system cannot give one, the dialog's small icon.
 void PrepareTrayIcon(HWND dialog);
-// A new picture (the window's scale changed), shown at once when the icon is there.
+// The dialog's new small icon (the window's scale changed), shown at once when the
+// icon is there and stands in for one at the notification area's scale.
 void SetTrayIconPicture(HICON icon);
 // The version of a loaded shell library as MAKEDLLVERULL would give it (0 when it
 // cannot be read); unloads the library in every case.

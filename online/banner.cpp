@@ -10,9 +10,9 @@
 
 #include <new>
 
-#include "app/dpi.h"
-#include "app/main_dialog.h"
-#include "app/maker_config.h"
+#include "common/dpi.h"
+#include "common/maker_config.h"
+#include "common/window_messages.h"
 #include "online/banner_layout.h"
 #include "online/internet_handle.h"
 #include "res/resource.h"
@@ -23,12 +23,12 @@ int osMajorVersion = 0;
 int themeActiveValue = 0;
 QwWebBrowser* bannerBrowser = nullptr;
 WNDPROC previousLinkProc = nullptr;
-UINT bannerDpi = 96;
 
 namespace {
 
 const wchar_t BannerPageAddress[] = QW_CONTENT_SCHEME L"://" QW_CONTENT_HOST L"/bar.php";
 HWND fallbackLink = nullptr;  // the link static, once shown
+UINT bannerDpi = 96;          // the dialog's DPI the strip is laid out for
 
 const char ContentHostName[] = QW_CONTENT_HOST_A;
 constexpr DWORD ProbeWaitMs = 1000;
@@ -110,13 +110,12 @@ void QwWebBrowser::OnNavigateError() { ShowFallbackLink(hostWindow); }
 
 void SetUpBanner(HWND dialog) {
   bannerPlaceholder = GetDlgItem(dialog, IDC_BANNER_PLACEHOLDER);
-  bannerDpi = WindowDpi(dialog);
   osMajorVersion = ReadOsMajorVersion();
   themeActiveValue = ReadThemeActiveValue();
 
   // The strip starts at the very top edge in the themed look: the upper line goes.
   if (CurrentLook() == BannerLook::Themed) ShowWindow(GetDlgItem(dialog, IDC_LINE_TOP), SW_HIDE);
-  LayOutBanner(dialog);
+  LayOutBanner(dialog, WindowDpi(dialog));
 
   // Kept for the whole run; the control is created and placed before the probe
   // decides, so a page can show as soon as it is asked for.
@@ -131,7 +130,8 @@ void SetUpBanner(HWND dialog) {
   if (watchdog) CloseHandle(watchdog);
 }
 
-void LayOutBanner(HWND dialog) {
+void LayOutBanner(HWND dialog, UINT dpi) {
+  bannerDpi = dpi;
   RECT placeholder = {0, 0, 0, 0};
   GetClientRect(bannerPlaceholder, &placeholder);
   const BannerLook look = CurrentLook();

@@ -27,15 +27,14 @@ extern int osMajorVersion;           // 0 when unknown
 extern int themeActiveValue;         // first four bytes of "ThemeActive", 0 when unread
 extern QwWebBrowser* bannerBrowser;  // created once by SetUpBanner, never destroyed
 extern WNDPROC previousLinkProc;     // the link static's own procedure
-extern UINT bannerDpi;               // the dialog's DPI the strip is laid out for
 
 // Places the strip for the desktop's look, creates and places the browser, and
 // starts the probe. Called once, while the main dialog initialises.
 void SetUpBanner(HWND dialog);
 
-// Lays the strip out again at bannerDpi over the placeholder's present size: the
-// lower etched line, the browser (unless the link has replaced it) and the link.
-void LayOutBanner(HWND dialog);
+// Lays the strip out again at the dialog's new DPI over the placeholder's present
+// size: the lower etched line, the browser (unless the link has replaced it) and the link.
+void LayOutBanner(HWND dialog, UINT dpi);
 
 // The probe: the watchdog starts the look-up and answers for it after 1000 ms.
 // Both report with a synchronous SendMessageW to the dialog.

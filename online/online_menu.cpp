@@ -2,8 +2,8 @@
 
 #include <shellapi.h>
 
-#include "app/main_dialog.h"
-#include "app/maker_config.h"
+#include "common/window_messages.h"
+#include "common/maker_config.h"
 #include "online/internet_handle.h"
 
 std::vector<OnlineMenuItem> onlineMenuItems;
@@ -18,8 +18,7 @@ const wchar_t MenuAddress[] = QW_CONTENT_SCHEME L"://" QW_CONTENT_HOST L"/menu.p
 // Over https on port 443. No INTERNET_FLAG_IGNORE_* flag: a certificate that is not
 // valid for the host, or a redirect to plain http, fails the request, and nothing
 // from that server is read.
-const DWORD MenuRequestFlags =
-    INTERNET_FLAG_RELOAD | (ContentOverHttps ? INTERNET_FLAG_SECURE : 0);
+const DWORD MenuRequestFlags = INTERNET_FLAG_RELOAD | (ContentOverHttps ? INTERNET_FLAG_SECURE : 0);
 
 void BuildOnlineMenu(HWND dialog, const char* text) {
   OnlineMenuDocument read = ReadOnlineMenuDocument(text);

@@ -3,7 +3,7 @@
 #include <exdispid.h>
 #include <ocidl.h>
 
-#include "app/com_pointer.h"
+#include "common/com_pointer.h"
 
 namespace {
 

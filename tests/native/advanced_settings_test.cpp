@@ -60,7 +60,10 @@ TEST(TriggerKeys, EveryKeyInAnyCaseWithModifiersInOrderIsWrittenCanonically) {
   // clang-format off
   const std::tuple<const wchar_t*, bool, const wchar_t*> cases[] = {
       {L" ctrl + ALT +shift+ win+pagedown\t", true, L"Ctrl+Alt+Shift+Win+PageDown"}, {L"Shift+Win+k", true, L"Shift+Win+K"},
-      {L"CTRL+num5", true, L"Ctrl+Num5"}, {L"alt+F12", true, L"Alt+F12"}, {L"", true, L""}, {L"  ", true, L""},
+      {L"CTRL+num5", true, L"Ctrl+Num5"}, {L"alt+F11", true, L"Alt+F11"}, {L"", true, L""}, {L"  ", true, L""},
+      {L"Alt+Pause", true, L"Alt+Pause"}, {L"Shift+5", true, L"Shift+5"}, {L"F12", false, L""}, {L"Win+F12", false, L""},
+      {L"Ctrl+Pause", false, L""}, {L"Ctrl+Shift+pause", false, L""}, {L"Shift+Num0", false, L""},
+      {L"Alt+Shift+Num9", false, L""},
       {L"Alt+Ctrl+K", false, L""}, {L"Ctrl+Ctrl+K", false, L""}, {L"Ctrl+", false, L""}, {L"+K", false, L""},
       {L"Ctrl+Alt", false, L""}, {L"Ctrl+XButton1", false, L""}, {L"XButton3", false, L""}, {L"F25", false, L""},
       {L"F0", false, L""}, {L"F01", false, L""}, {L"Num10", false, L""}, {L"Control+K", false, L""},
@@ -94,4 +97,20 @@ TEST(TriggerKeys, TheSameForBothTogglesAndAnFKeyOfTheOtherActionClashes) {
   }
   EXPECT_EQ(TriggerOfKey(TriggerShift, 0x09), Trigger{}) << "Tab is none";
   EXPECT_EQ(TriggerOfKey(TriggerCtrl, XButton2Key), Trigger{}) << "a side button alone";
+  EXPECT_EQ(TriggerOfKey(TriggerShift, 0x65), Trigger{}) << "Shift+Num5 arrives as another key";
+}
+
+TEST(TriggerKeys, PauseCannotStartClickingThatLastsWhileHeld) {
+  for (const wchar_t* hold : {L"0", L"1"}) {
+    const std::map<std::wstring, std::wstring> file = {
+        {L"HoldToClick", hold}, {L"StartTrigger", L"Pause"}, {L"StopTrigger", L"Pause"}};
+    AdvancedValues values;
+    const uint32_t bad = ReadAdvancedSettings(values, [&](const wchar_t* key, wchar_t* text, size_t capacity) {
+      if (file.count(key)) wcsncpy(text, file.at(key).c_str(), capacity);
+    });
+    const bool held = hold[0] == L'1';
+    EXPECT_EQ(bad, held ? 1u << StartTriggerKey : 0u) << hold;
+    EXPECT_EQ(std::make_pair(values.startTrigger.key, values.stopTrigger.key),
+              std::make_pair(held ? 0u : PauseKey, PauseKey));
+  }
 }

@@ -46,9 +46,7 @@ TEST(ClickRules, SaveAcceptsOnlyReadingsThatFitAndPass) {
   }
 }
 
-TEST(ClickRules, HotKeyIdsFromAtomsAndKeysFromIndices) {
-  EXPECT_EQ(HotKeyIdFromAtom(0xC000), 0x0000);
-  EXPECT_EQ(HotKeyIdFromAtom(0xFFFF), 0x3FFF);
+TEST(ClickRules, HotKeysFromIndices) {
   const std::pair<int32_t, uint32_t> keys[] = {{0, 0x70}, {10, 0x7A}, {11, 0}, {-1, 0}, {INT32_MIN, 0}};
   for (const auto& [index, key] : keys) EXPECT_EQ(HotKeyVirtualKey(index), key) << index;
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <tuple>
 
-#include "app/path_text.h"
+#include "common/text.h"
 
 const std::wstring n49(49, L'n'), n50(50, L'n');
 

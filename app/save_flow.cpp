@@ -1,6 +1,7 @@
-#include "clicker/save_flow.h"
+#include "app/save_flow.h"
 
 #include "app/main_dialog.h"
+#include "clicker/advanced_settings.h"
 #include "clicker/click_engine.h"
 #include "clicker/click_rules.h"
 #include "clicker/click_settings.h"
@@ -47,6 +48,23 @@ DialogReadings ReadControls(HWND dialog) {
 
 void ShowWriteFailure(HWND owner) { MessageBoxW(owner, WriteFailureText, L"写入配置出错", WarningStyle); }
 
+void ReportTriggerFailures(HWND owner, const std::wstring& failures) {
+  if (failures.empty()) return;
+  const std::wstring text = L"以下热键无法使用，其余热键照常可用：\n" + failures +
+                            L"\n\n请在“操作”菜单的“高级设置...”中重新设置，或关闭占用热键的程序。";
+  MessageBoxW(owner, text.c_str(), HotKeyErrorCaption, WarningStyle);
+}
+
+void ReportPointsOffScreen(HWND owner, uint32_t offScreen) {
+  if (offScreen == 0) return;
+  const std::wstring buttons = offScreen == (OffScreenLeft | OffScreenRight) ? L"左键和右键"
+                               : offScreen == OffScreenLeft                  ? L"左键"
+                                                                             : L"右键";
+  const std::wstring text =
+      buttons + L"的固定位置不在任何显示器上，本次不连点。\n请在“高级设置...”中重新设置或拾取位置。";
+  MessageBoxW(owner, text.c_str(), L"固定位置错误", WarningStyle);
+}
+
 INT_PTR OnSaveCommand(HWND dialog) {
   ClickValues values;
   if (!AcceptDialogReadings(ReadControls(dialog), values)) {
@@ -60,16 +78,19 @@ INT_PTR OnSaveCommand(HWND dialog) {
     ShowWriteFailure(dialog);
     return TRUE;
   }
-  // A trigger may hold a key of the new pair; the pair comes first.
+  // A trigger may hold a key of the new pair; the pair comes first. Everything is
+  // registered before any message: the triggers work while it is shown.
   ReleaseTriggers(dialog);
-  if (ReregisterClickHotKeys(dialog)) {
+  const bool registered = ReregisterClickHotKeys(dialog);
+  // Without the pair no stop key is left, so clicking that runs now could not be ended.
+  if (!registered) StopClicking();
+  const std::wstring failures = RegisterTriggers(dialog);
+  if (registered) {
     MessageBoxW(dialog, L"恭喜，保存成功！", L"保存成功", MB_OK | MB_ICONINFORMATION);
   } else {
-    // No stop key is left registered, so clicking that runs now could not be ended.
-    StopClicking();
     MessageBoxW(dialog, SaveHotKeyText, HotKeyErrorCaption, WarningStyle);
   }
-  RegisterTriggers(dialog);
+  ReportTriggerFailures(dialog, failures);
   return TRUE;
 }
 
@@ -78,7 +99,22 @@ void CheckSettingsAtStartup(HWND dialog) {
   // succeeds.
   if (!PassesStartupCheck(SnapshotOf(ClickSettings))) {
     MessageBoxW(dialog, StartupCheckText, SettingsErrorCaption, WarningStyle);
-    return;
+  } else if (!RegisterClickHotKeys(dialog)) {
+    MessageBoxW(dialog, StartupHotKeyText, HotKeyErrorCaption, WarningStyle);
   }
-  if (!RegisterClickHotKeys(dialog)) MessageBoxW(dialog, StartupHotKeyText, HotKeyErrorCaption, WarningStyle);
+
+  const uint32_t badKeys = LoadAdvancedSettings();
+  if (badKeys != 0) {
+    std::wstring text = L"配置文件中以下高级设置的值不正确，已改用默认值：\n";
+    for (int key = 0; key < AdvancedKeyCount; ++key) {
+      if ((badKeys & (1u << key)) == 0) continue;
+      text += L"\n";
+      text += AdvancedKeyNames[key];
+      text += L"：应为 ";
+      text += AdvancedKeyAllowed[key];
+    }
+    text += L"\n\n请在“操作”菜单的“高级设置...”中重新设置。";
+    MessageBoxW(dialog, text.c_str(), L"高级设置错误", WarningStyle);
+  }
+  ReportTriggerFailures(dialog, RegisterTriggers(dialog));
 }

@@ -1,4 +1,4 @@
-#include "app/path_text.h"
+#include "common/text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/path_text.h"
+#include "common/text.h"
 
 #include <cwchar>
 
@@ -18,4 +18,18 @@ bool JoinText(const wchar_t* first, const wchar_t* second, wchar_t* out, size_t 
 
 bool CopyText(const wchar_t* text, wchar_t* out, size_t capacity) noexcept {
   return JoinText(text, nullptr, out, capacity);
+}
+
+void AppendText(wchar_t* out, size_t capacity, size_t& length, const wchar_t* text) noexcept {
+  while (*text != L'\0' && length + 1 < capacity) out[length++] = *text++;
+  out[length] = L'\0';
+}
+
+bool IsBlank(wchar_t c) noexcept { return c == L' ' || c == L'\t' || c == L'\x3000'; }
+
+bool IsBlank(const wchar_t* text) noexcept { return *SkipBlanks(text) == L'\0'; }
+
+const wchar_t* SkipBlanks(const wchar_t* text) noexcept {
+  while (IsBlank(*text)) ++text;
+  return text;
 }
