@@ -92,6 +92,11 @@ def click_at(rect):
     xdo("mousemove", rect[0] + rect[2] // 2, rect[1] + rect[3] // 2, "click", 1)
 
 
+def screen_rect(d, control):  # a control's rectangle on the screen, from a probe of its window
+    x, y, w, hgt = next(c["rect"] for c in d["controls"] if c["id"] == control)
+    return [d["client"][0] + x, d["client"][1] + y, w, hgt]
+
+
 def message_box(caption, timeout=30.0):
     """Caption, text, icon and owner of a shown message box, which is then answered with OK."""
     hwnd = find(caption, timeout)

@@ -83,9 +83,7 @@ class DialogTest(h.Case):
                 h.wait(lambda: temporary_files() == before, 10, "the temporary folder as it was")
 
     def control_rect(self, app, control):
-        d = app.probe()
-        x, y, w, hgt = next(c["rect"] for c in d["controls"] if c["id"] == control)
-        return [d["client"][0] + x, d["client"][1] + y, w, hgt]
+        return h.screen_rect(app.probe(), control)
 
     def test_minimise_and_the_three_ways_into_the_tray_and_back(self):
         app = self.start("tray")

@@ -2,6 +2,7 @@
 //   qw_driver find <caption> <ms> [class]  -> "<hwnd> <pid>" of a shown top-level window
 //   qw_driver probe <hwnd> <file> [n]      -> runs qw_probe.dll inside the window's process (after n repaints)
 //   qw_driver send|post <hwnd> <message or registered name> <wParam> <lParam>
+//   qw_driver keys <vk>...                 -> "0"/"1" for each: down as the whole session sees it
 //   qw_driver hold <vk> <seconds> [modifiers] -> "held" once the hot-key is ours; untray <hwnd> <id>: as a restarting
 //   shell qw_driver log <file> <what>... -> appends a line: stands in for the browser and editor
 // Built again as qw_click_target.exe <file>: a window over the whole screen that logs
@@ -175,6 +176,10 @@ int wmain(int argc, wchar_t** argv) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(Window(argv[2]), message, Number(argv[4]), lParam, SMTO_NORMAL, 10000, &result)) return 1;
     return std::printf("%lld\n", static_cast<long long>(static_cast<LONG_PTR>(result))), 0;
+  }
+  if (command == L"keys") {
+    for (int i = 2; i < argc; ++i) std::printf(i + 1 < argc ? "%d " : "%d\n", GetAsyncKeyState(Number(argv[i])) < 0);
+    return 0;
   }
   if (command == L"hold" && argc >= 4) return Hold(Number(argv[2]), Number(argv[3]), argc > 4 ? Number(argv[4]) : 0);
   if (command == L"untray" && argc == 4) return Untray(Window(argv[2]), Number(argv[3]));
