@@ -39,22 +39,6 @@ namespace {
 // A Chinese input method gives the full-width comma as readily as the ASCII one.
 bool IsComma(wchar_t c) noexcept { return c == L',' || c == L'\xFF0C'; }
 
-bool ParsePoint(const wchar_t* text, ClickPoint& out) noexcept {
-  const wchar_t* comma = text;
-  while (*comma != L'\0' && !IsComma(*comma)) ++comma;
-  if (*comma == L'\0') return false;
-  wchar_t first[32];
-  const size_t length = static_cast<size_t>(comma - text);
-  if (length >= 32) return false;
-  for (size_t i = 0; i < length; ++i) first[i] = text[i];
-  first[length] = L'\0';
-  ClickPoint point;
-  point.set = true;
-  if (!ParseCoordinate(first, point.x) || !ParseCoordinate(comma + 1, point.y)) return false;
-  out = point;
-  return true;
-}
-
 // The keys come in left-right pairs, left first.
 ButtonTuning& ButtonOf(AdvancedKey key, AdvancedValues& values) noexcept {
   return key % 2 == 0 ? values.left : values.right;
@@ -156,6 +140,22 @@ bool ParseDecimal(const wchar_t* text, int32_t min, int32_t max, int32_t& out) n
 
 bool ParseCoordinate(const wchar_t* text, int32_t& out) noexcept {
   return ParseDecimal(text, MinCoordinate, MaxCoordinate, out);
+}
+
+bool ParsePoint(const wchar_t* text, ClickPoint& out) noexcept {
+  const wchar_t* comma = text;
+  while (*comma != L'\0' && !IsComma(*comma)) ++comma;
+  if (*comma == L'\0') return false;
+  wchar_t first[32];
+  const size_t length = static_cast<size_t>(comma - text);
+  if (length >= 32) return false;
+  for (size_t i = 0; i < length; ++i) first[i] = text[i];
+  first[length] = L'\0';
+  ClickPoint point;
+  point.set = true;
+  if (!ParseCoordinate(first, point.x) || !ParseCoordinate(comma + 1, point.y)) return false;
+  out = point;
+  return true;
 }
 
 bool ParseAdvancedKey(AdvancedKey key, const wchar_t* text, AdvancedValues& values) noexcept {

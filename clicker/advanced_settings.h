@@ -94,6 +94,8 @@ bool StartTriggerHoldable(const AdvancedValues& values) noexcept;
 // ("12abc", "1.5", "+3", a value that overflows) is one.
 bool ParseDecimal(const wchar_t* text, int32_t min, int32_t max, int32_t& out) noexcept;
 bool ParseCoordinate(const wchar_t* text, int32_t& out) noexcept;
+// "x,y" (the comma ASCII or full-width), each a coordinate, blanks around them allowed.
+bool ParsePoint(const wchar_t* text, ClickPoint& out) noexcept;
 
 // One key's text into values. Empty text (or only blanks) is the key's default, as a
 // missing key is. False, with values unchanged, when the text is malformed or out

@@ -16,8 +16,6 @@ bool CarryOnForALateStart(ClickButton& button) noexcept {
   return IsActive(button) && !button.threadAlive.exchange(true);
 }
 
-bool KeepClicking(ClickButton& button) noexcept { return IsActive(button) || CarryOnForALateStart(button); }
-
 // What one cycle reads from the button's tuning.
 struct CycleTuning {
   int64_t hold = ClickHoldMicroseconds;
@@ -76,6 +74,8 @@ int64_t PauseAfter(const ClickButton& button, int32_t method, ClickPlatform& pla
 }  // namespace
 
 bool IsClicking(const ClickButton& button) noexcept { return IsActive(button); }
+
+bool KeepClicking(ClickButton& button) noexcept { return IsActive(button) || CarryOnForALateStart(button); }
 
 bool BeginClicking(ClickButton& button) noexcept {
   button.starts.fetch_add(1);

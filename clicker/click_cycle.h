@@ -74,6 +74,12 @@ bool BeginClicking(ClickButton& button) noexcept;
 // stays set, so later starts create nothing until a stop.
 void ClickThreadNotCreated(ClickButton& button) noexcept;
 
+// Asked by a thread body before each run and once it has stopped or run out: true
+// while the button clicks, and also when a start came in just as the thread was
+// about to end and relies on it; false when the thread must end now, and from then
+// on a start creates a new one.
+bool KeepClicking(ClickButton& button) noexcept;
+
 // The body of a click thread: cycles of clicks by the button's method, each followed
 // by its interval, on deadlines from the thread's start so that waking late never
 // accumulates. Ends once the flag is found clear after the clicks of a cycle, or

@@ -30,11 +30,18 @@ uint32_t LoadAdvancedSettings() {
 bool SaveAdvancedSettings(const AdvancedValues& values) { return WriteAdvancedSettings(values, WriteConfigText); }
 
 void ReadConfigText(const wchar_t* key, wchar_t* text, size_t capacity) {
-  text[0] = L'\0';
-  if (configFile[0] == L'\0') return;
-  GetPrivateProfileStringW(ConfigSection, key, L"", text, static_cast<DWORD>(capacity), configFile);
+  ReadIniText(ConfigSection, key, text, capacity);
 }
 
-bool WriteConfigText(const wchar_t* key, const wchar_t* text) {
-  return configFile[0] != L'\0' && WritePrivateProfileStringW(ConfigSection, key, text, configFile) != 0;
+bool WriteConfigText(const wchar_t* key, const wchar_t* text) { return WriteIniText(ConfigSection, key, text); }
+
+void ReadIniText(const wchar_t* section, const wchar_t* key, wchar_t* text, size_t capacity) {
+  text[0] = L'\0';
+  if (capacity > 1) text[1] = L'\0';  // also an empty list of names
+  if (configFile[0] == L'\0') return;
+  GetPrivateProfileStringW(section, key, L"", text, static_cast<DWORD>(capacity), configFile);
+}
+
+bool WriteIniText(const wchar_t* section, const wchar_t* key, const wchar_t* text) {
+  return configFile[0] != L'\0' && WritePrivateProfileStringW(section, key, text, configFile) != 0;
 }

@@ -30,3 +30,9 @@ bool SaveAdvancedSettings(const AdvancedValues& values);
 // path), and written (false when it could not be).
 void ReadConfigText(const wchar_t* key, wchar_t* text, size_t capacity);
 bool WriteConfigText(const wchar_t* key, const wchar_t* text);
+
+// The same in any section; besides, a null key reads the names of all the section's
+// keys (each ended by a null character, the list by one more), and a null text
+// deletes the key.
+void ReadIniText(const wchar_t* section, const wchar_t* key, wchar_t* text, size_t capacity);
+bool WriteIniText(const wchar_t* section, const wchar_t* key, const wchar_t* text);

@@ -23,16 +23,6 @@ constexpr uint32_t FirstFKey = 0x70;    // VK_F1
 constexpr uint32_t FirstNumKey = 0x60;  // VK_NUMPAD0
 constexpr uint32_t F12Key = 0x7B;
 
-wchar_t Lower(wchar_t c) noexcept { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-// The part [begin, end) is name, ignoring case.
-bool Is(const wchar_t* begin, const wchar_t* end, const wchar_t* name) noexcept {
-  for (; begin != end; ++begin, ++name) {
-    if (*name == L'\0' || Lower(*begin) != Lower(*name)) return false;
-  }
-  return *name == L'\0';
-}
-
 // A whole number from 1 or 2 digits without a leading zero, or -1.
 int SmallNumber(const wchar_t* begin, const wchar_t* end) noexcept {
   const auto length = end - begin;
@@ -47,20 +37,20 @@ int SmallNumber(const wchar_t* begin, const wchar_t* end) noexcept {
 
 uint32_t KeyNamed(const wchar_t* begin, const wchar_t* end) noexcept {
   if (end - begin == 1) {
-    const wchar_t c = Lower(*begin);
+    const wchar_t c = *begin;
     if (c >= L'a' && c <= L'z') return static_cast<uint32_t>(c - L'a' + L'A');
-    if (c >= L'0' && c <= L'9') return static_cast<uint32_t>(c);
+    if ((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9')) return static_cast<uint32_t>(c);
     return 0;
   }
-  if (Lower(*begin) == L'f') {
+  if (SameText(begin, begin + 1, L"f")) {
     const int n = SmallNumber(begin + 1, end);
     return n >= 1 && n <= 24 ? FirstFKey + static_cast<uint32_t>(n - 1) : 0;
   }
-  if (end - begin == 4 && Is(begin, begin + 3, L"Num") && begin[3] >= L'0' && begin[3] <= L'9') {
+  if (end - begin == 4 && SameText(begin, begin + 3, L"Num") && begin[3] >= L'0' && begin[3] <= L'9') {
     return FirstNumKey + static_cast<uint32_t>(begin[3] - L'0');
   }
   for (const Name& named : NamedKeys) {
-    if (Is(begin, end, named.text)) return named.value;
+    if (SameText(begin, end, named.text)) return named.value;
   }
   return 0;
 }
@@ -131,7 +121,7 @@ bool ParseTrigger(const wchar_t* text, Trigger& out) noexcept {
       out = trigger;
       return true;
     }
-    while (nextModifier < 4 && !Is(part, last, Modifiers[nextModifier].text)) ++nextModifier;
+    while (nextModifier < 4 && !SameText(part, last, Modifiers[nextModifier].text)) ++nextModifier;
     if (nextModifier == 4) return false;
     trigger.modifiers |= Modifiers[nextModifier++].value;
     part = end + 1;

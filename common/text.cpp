@@ -33,3 +33,11 @@ const wchar_t* SkipBlanks(const wchar_t* text) noexcept {
   while (IsBlank(*text)) ++text;
   return text;
 }
+
+bool SameText(const wchar_t* begin, const wchar_t* end, const wchar_t* name) noexcept {
+  auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+  for (; begin != end; ++begin, ++name) {
+    if (*name == L'\0' || lower(*begin) != lower(*name)) return false;
+  }
+  return *name == L'\0';
+}

@@ -24,3 +24,6 @@ bool IsBlank(wchar_t c) noexcept;
 // Empty, or blanks alone.
 bool IsBlank(const wchar_t* text) noexcept;
 const wchar_t* SkipBlanks(const wchar_t* text) noexcept;
+
+// The part [begin, end) is name, ASCII letters in either case.
+bool SameText(const wchar_t* begin, const wchar_t* end, const wchar_t* name) noexcept;
