@@ -233,6 +233,13 @@ void InitializeClickLocks() {
 DWORD WINAPI LeftClickThread(LPVOID) { return RunButton(LeftEngine); }
 DWORD WINAPI RightClickThread(LPVOID) { return RunButton(RightEngine); }
 
+namespace {
+SequenceValues sequence;  // the engine runs nothing of it yet
+}  // namespace
+
+void SetSequence(const SequenceValues& values) { sequence = values; }
+const SequenceValues& CurrentSequence() { return sequence; }
+
 void StopClicking() {
   Stop(LeftEngine);
   Stop(RightEngine);

@@ -6,6 +6,7 @@
 
 #include <atomic>
 
+#include "clicker/sequence.h"
 #include "clicker/triggers.h"
 
 // Set by the start hot-key, cleared by the stop hot-key; each button's thread reads
@@ -31,6 +32,11 @@ uint32_t OnTriggerPressed(TriggerRole role, UINT key, bool polled);
 uint32_t OnHotKey(WPARAM id);
 // WM_SIDEBUTTON: a side button that is a trigger went down or up.
 uint32_t OnSideButton(WPARAM role, LPARAM data);
+
+// The sequence the start key runs from now on when SequenceRuns says so; otherwise the
+// two buttons click as their settings say. UI thread only.
+void SetSequence(const SequenceValues& values);
+const SequenceValues& CurrentSequence();
 
 // The stop path: clears both flags and cuts the threads' pauses short.
 void StopClicking();

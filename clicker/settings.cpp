@@ -29,6 +29,19 @@ uint32_t LoadAdvancedSettings() {
 
 bool SaveAdvancedSettings(const AdvancedValues& values) { return WriteAdvancedSettings(values, WriteConfigText); }
 
+namespace {
+void ReadSequenceText(const wchar_t* name, wchar_t* text, size_t capacity) {
+  ReadIniText(SequenceSection, name, text, capacity);
+}
+}  // namespace
+
+std::vector<BadSequenceKey> LoadSequence(SequenceValues& values) { return ReadSequence(values, ReadSequenceText); }
+
+bool SaveSequence(const SequenceValues& values) {
+  return WriteSequence(values, ReadSequenceText,
+                       [](const wchar_t* name, const wchar_t* text) { return WriteIniText(SequenceSection, name, text); });
+}
+
 void ReadConfigText(const wchar_t* key, wchar_t* text, size_t capacity) {
   ReadIniText(ConfigSection, key, text, capacity);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "clicker/advanced_settings.h"
+#include "clicker/sequence.h"
 #include "common/text.h"
 
 // The INI file that every read and write below uses, given once before the entry
@@ -25,6 +26,11 @@ uint32_t LoadAdvancedSettings();
 // Writes the advanced keys. All writes are attempted even after a failure; true only
 // when every one succeeded.
 bool SaveAdvancedSettings(const AdvancedValues& values);
+
+// Section "Sequence": read once at start-up (the bad keys, for the caller to name;
+// with any of them the sequence is off), and written by the dialog "序列".
+std::vector<BadSequenceKey> LoadSequence(SequenceValues& values);
+bool SaveSequence(const SequenceValues& values);
 
 // One key of section "Config" as text: read ("" when missing, or without a file
 // path), and written (false when it could not be).
