@@ -142,20 +142,26 @@ class OnlineTest(h.Case):
         self.assertEqual(len(wait_link(app)[2]), 1)
 
 
-    def test_over_https_only_a_server_whose_certificate_is_trusted_is_used(self):
+    def test_over_https_nothing_is_used_but_a_page_at_https_behind_a_certificate_valid_for_the_host(self):
         tls, folder = h.Server(443), os.environ["QW_TEST_CERTIFICATES"]  # made by scripts/isolated.sh
-        tls.routes.update({"/menu.php": (200, document("推荐", (45001, "主页", "http://x/"))),
-                           "/bar.php": [(200, b""), None]})  # the check's, then the browser's: held, the page
-        for name in ("untrusted", "trusted"):
-            with self.subTest(name):
-                tls.context, tls.requests[:], tls.closed[:] = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER), [], []
-                tls.context.load_cert_chain(*(os.path.join(folder, name + end) for end in (".crt", ".key")))
-                app = self.start("https", build=HTTPS)
-                if name == "trusted":
+        menu = (200, document("推荐", (45001, "主页", "http://x/")))
+        away = {p: (302, b"", ("Location", "http://%s%s" % (h.CONTENT_HOST, p))) for p in ("/menu.php", "/bar.php")}
+        served = {"/menu.php": menu, "/bar.php": [(200, b""), None]}  # the check's answer, then the browser's: held
+        for certificate, routes in (("untrusted", {}), ("other_host", {}), ("expired", {}), ("trusted", away),
+                                    ("trusted", served)):
+            with self.subTest(certificate, redirect=routes is away):
+                tls.context, tls.routes, tls.requests[:] = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER), routes, []
+                tls.closed[:] = []
+                tls.context.load_cert_chain(*(os.path.join(folder, certificate + end) for end in (".crt", ".key")))
+                arrived = self.server.arrived
+                app = self.start("https", menu=menu, bar=(200, b""), build=HTTPS)  # what plain http would give
+                if routes is served:
                     self.assertEqual(h.wait(lambda: popups(app)[2:], 30, "the pop-up"), [("推荐(&A)", [(45001, "主页")])])
                     h.wait(lambda: len(tls.requested("/bar.php")) > 1, 30, "the check's and the browser's requests")
                     self.assertEqual((strip(app)[2], strip(app)[3][0][2] > 0), ([], True), "the page, no link")
                 else:
                     wait_link(app)
                     h.wait(lambda: len(tls.closed) >= 2, 30, "the menu's and the page's connections to end")
-                    self.assertEqual((tls.requests, popups(app)[2:]), ([], []))
+                    self.assertEqual((sorted(r[0] for r in tls.requests), popups(app)[2:]), (sorted(routes), []))
+                    self.assertEqual(h.shown(), [h.TITLE], "no question to the user")
+                self.assertEqual((self.server.arrived - arrived, self.server.requests), (0, []), "nothing over http")
