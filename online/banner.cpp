@@ -108,6 +108,14 @@ void QwWebBrowser::OnDocumentComplete() { DrawMenuBar(hostWindow); }
 
 void QwWebBrowser::OnNavigateError() { ShowFallbackLink(hostWindow); }
 
+// Over https the strip never goes on to plain http, where anyone on the way could
+// answer: not by a link, a frame or a script of the page. A redirect that the
+// server sends in answer to the control's own request is followed inside the
+// control without this question; the checked fetch before it follows none.
+bool QwWebBrowser::AllowNavigation(const wchar_t* url) {
+  return !ContentOverHttps || url == nullptr || StrCmpNIW(url, L"http:", 5) != 0;
+}
+
 void SetUpBanner(HWND dialog) {
   bannerPlaceholder = GetDlgItem(dialog, IDC_BANNER_PLACEHOLDER);
   bannerDpi = WindowDpi(dialog);

@@ -15,6 +15,7 @@ class QwWebBrowser : public CWebBrowserBase {
   HWND GetHostWindow() override;
   void OnDocumentComplete() override;
   void OnNavigateError() override;
+  bool AllowNavigation(const wchar_t* url) override;
 
  private:
   HWND hostWindow;
