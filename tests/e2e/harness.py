@@ -88,10 +88,11 @@ def focus(caption):  # there is no window manager to give it
     xdo("search", "--sync", "--name", "^%s$" % caption, "windowfocus", "--sync")
 
 
-def shown():  # the captions of the top-level windows on the screen, the nameless (the root, tooltips) aside
-    out = subprocess.run(["xdotool", "search", "--maxdepth", "1", "--onlyvisible", "--name", "."], timeout=60, **OUT)
-    return sorted(subprocess.run(["xdotool", "getwindowname", w], timeout=60, **OUT).stdout.decode().strip()
-                  for w in out.stdout.split())
+def shown():  # the captions of the program's windows on the screen; tooltips and menus have none
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname", r"^qwclicker\.exe$"], timeout=60, **OUT)
+    names = (subprocess.run(["xdotool", "getwindowname", w], timeout=60, **OUT).stdout.decode().strip()
+             for w in out.stdout.split())
+    return sorted(name for name in names if name)
 
 
 def click_at(rect):
