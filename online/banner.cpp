@@ -108,6 +108,14 @@ void QwWebBrowser::OnDocumentComplete() { DrawMenuBar(hostWindow); }
 
 void QwWebBrowser::OnNavigateError() { ShowFallbackLink(hostWindow); }
 
+// Over https the strip never goes on to plain http, where anyone on the way could
+// answer: not by a link, a frame or a script of the page. A redirect that the
+// server sends in answer to the control's own request is followed inside the
+// control without this question; the checked fetch before it follows none.
+bool QwWebBrowser::AllowNavigation(const wchar_t* url) {
+  return !ContentOverHttps || url == nullptr || StrCmpNIW(url, L"http:", 5) != 0;
+}
+
 void SetUpBanner(HWND dialog) {
   bannerPlaceholder = GetDlgItem(dialog, IDC_BANNER_PLACEHOLDER);
   osMajorVersion = ReadOsMajorVersion();
@@ -210,14 +218,16 @@ void ShowWebBanner() {
 // whether to go on (under Wine too, in a box of its own), and a yes would show
 // whatever answered on the way. So over https the control is handed the page only
 // after this process has reached it over a connection WinINet accepts: no
-// INTERNET_FLAG_IGNORE_* flag, so a certificate not valid for the host fails it.
+// INTERNET_FLAG_IGNORE_* flag, so a certificate not valid for the host fails it,
+// and no redirect followed, so the page is the one at this https address.
 DWORD WINAPI BannerCertificateThread(LPVOID dialog) {
+  const DWORD flags =
+      INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_AUTO_REDIRECT;
   InternetHandle internet(InternetOpenW(L"QW_ZururOvuvu", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-  InternetHandle request(
-      internet.get() ? InternetOpenUrlW(internet.get(), BannerPageAddress, nullptr, 0,
-                                        INTERNET_FLAG_RELOAD | INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_CACHE_WRITE, 0)
-                     : nullptr);
-  SendMessageW(static_cast<HWND>(dialog), WM_BANNER_CHECKED, request.get() != nullptr, 0);
+  InternetHandle request(internet.get() ? InternetOpenUrlW(internet.get(), BannerPageAddress, nullptr, 0, flags, 0)
+                                        : nullptr);
+  const bool valid = request.get() != nullptr && AnsweredOk(request.get());
+  SendMessageW(static_cast<HWND>(dialog), WM_BANNER_CHECKED, valid, 0);
   return 0;
 }
 

@@ -15,6 +15,7 @@ class QwWebBrowser : public CWebBrowserBase {
   HWND GetHostWindow() override;
   void OnDocumentComplete() override;
   void OnNavigateError() override;
+  bool AllowNavigation(const wchar_t* url) override;
 
  private:
   HWND hostWindow;
@@ -43,10 +44,10 @@ DWORD WINAPI BannerProbeThread(LPVOID dialog);
 bool CanResolveContentServer();
 
 // WM_BANNER_WEB: navigates the browser to the banner page; over https once the
-// page's server has answered over a valid certificate.
+// page's server has answered 200 itself, over a valid certificate.
 void ShowWebBanner();
 DWORD WINAPI BannerCertificateThread(LPVOID dialog);
-// WM_BANNER_CHECKED: the page, or the link when the certificate was not valid.
+// WM_BANNER_CHECKED: the page, or the link when the check failed.
 void OnBannerChecked(HWND dialog, bool valid);
 // WM_BANNER_LINK, and the browser's navigate error: the bitmap link covers the
 // strip and the browser shrinks to nothing.

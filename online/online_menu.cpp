@@ -16,9 +16,10 @@ std::vector<OnlineMenuDocument> onlineMenuDocuments;
 
 const wchar_t MenuAddress[] = QW_CONTENT_SCHEME L"://" QW_CONTENT_HOST L"/menu.php";
 // Over https on port 443. No INTERNET_FLAG_IGNORE_* flag: a certificate that is not
-// valid for the host, or a redirect to plain http, fails the request, and nothing
-// from that server is read.
-const DWORD MenuRequestFlags = INTERNET_FLAG_RELOAD | (ContentOverHttps ? INTERNET_FLAG_SECURE : 0);
+// valid for the host fails the request. WinINet would follow a redirect even to
+// plain http, so over https it follows none: the 3xx is the answer, and not a 200.
+const DWORD MenuRequestFlags =
+    INTERNET_FLAG_RELOAD | (ContentOverHttps ? INTERNET_FLAG_SECURE | INTERNET_FLAG_NO_AUTO_REDIRECT : 0);
 
 void BuildOnlineMenu(HWND dialog, const char* text) {
   OnlineMenuDocument read = ReadOnlineMenuDocument(text);
@@ -56,12 +57,7 @@ DWORD WINAPI OnlineMenuThread(LPVOID parameter) {
   InternetHandle request(InternetOpenUrlW(internet.get(), MenuAddress, nullptr, 0, MenuRequestFlags, 0));
   if (request.get() == nullptr) return 1;
 
-  DWORD status = 0;
-  DWORD statusSize = sizeof(status);
-  if (!HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &statusSize, nullptr) ||
-      status != 200) {
-    return 0;
-  }
+  if (!AnsweredOk(request.get())) return 0;
 
   // One byte more than is read keeps even a full 1024-byte read zero-terminated
   // inside the buffer; the reader never looks past that zero.

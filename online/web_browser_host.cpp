@@ -85,6 +85,7 @@ bool CWebBrowserBase::SetPosition(const RECT& r) {
 HWND CWebBrowserBase::GetHostWindow() { return nullptr; }
 void CWebBrowserBase::OnDocumentComplete() {}
 void CWebBrowserBase::OnNavigateError() {}
+bool CWebBrowserBase::AllowNavigation(const wchar_t*) { return true; }
 
 // --- IUnknown ---
 
@@ -131,10 +132,21 @@ STDMETHODIMP CWebBrowserBase::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 
 STDMETHODIMP CWebBrowserBase::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 
-// Only the two events the banner needs; the navigate error's cancel flag is left
-// as the control set it, so the control may still show its own error page.
-STDMETHODIMP CWebBrowserBase::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) {
+// Only the events the banner needs; the navigate error's cancel flag is left as
+// the control set it, so the control may still show its own error page.
+STDMETHODIMP CWebBrowserBase::Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                                     UINT*) {
   switch (member) {
+    case DISPID_BEFORENAVIGATE2: {
+      // Seven arguments, last first: the address is rgvarg[5], the cancel flag rgvarg[0].
+      if (!params || params->cArgs != 7 || params->rgvarg[5].vt != (VT_BYREF | VT_VARIANT) ||
+          params->rgvarg[0].vt != (VT_BYREF | VT_BOOL)) {
+        return S_OK;
+      }
+      const VARIANT* url = params->rgvarg[5].pvarVal;
+      if (url && url->vt == VT_BSTR && !AllowNavigation(url->bstrVal)) *params->rgvarg[0].pboolVal = VARIANT_TRUE;
+      return S_OK;
+    }
     case DISPID_DOCUMENTCOMPLETE:
       OnDocumentComplete();
       return S_OK;

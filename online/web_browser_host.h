@@ -34,11 +34,14 @@ class CWebBrowserBase : public IDispatch,
   // The control's browser interface (cached; the host keeps the reference), or null.
   IWebBrowser2* GetWebBrowser();
 
-  // What a derived class binds: the window that hosts the control, and the two
-  // events the host listens to. The base has no window and ignores both events.
+  // What a derived class binds: the window that hosts the control and three of its
+  // events. The base has no window, ignores the page's end and its errors, and lets
+  // the control go anywhere: AllowNavigation, asked before the control goes to url
+  // (the page, a frame, a link or a script's), cancels that navigation with false.
   virtual HWND GetHostWindow();
   virtual void OnDocumentComplete();
   virtual void OnNavigateError();
+  virtual bool AllowNavigation(const wchar_t* url);
 
   // IUnknown, the same for all five interfaces.
   STDMETHODIMP QueryInterface(REFIID iid, void** object) override;

@@ -88,6 +88,13 @@ def focus(caption):  # there is no window manager to give it
     xdo("search", "--sync", "--name", "^%s$" % caption, "windowfocus", "--sync")
 
 
+def shown():  # the captions of the program's windows on the screen; tooltips and menus have none
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--classname", r"^qwclicker\.exe$"], timeout=60, **OUT)
+    names = (subprocess.run(["xdotool", "getwindowname", w], timeout=60, **OUT).stdout.decode().strip()
+             for w in out.stdout.split())
+    return sorted(name for name in names if name)
+
+
 def click_at(rect):
     xdo("mousemove", rect[0] + rect[2] // 2, rect[1] + rect[3] // 2, "click", 1)
 
@@ -267,15 +274,17 @@ def open_log(*keys):
 
 class Server:
     """The content server on 127.0.0.1, where the tests' namespace puts the content host. routes: path -> (status,
-    body), None to hold the connection, or a list of those in turn; requests: (path, headers, an event set when the
-    client let go); with a TLS context set (port 443), closed: every connection once over."""
+    body, (header, value)...), None to hold the connection, or a list of those in turn; requests: (path, headers, an
+    event set when the client let go); arrived: how many connections came; with a TLS context set (port 443), closed:
+    every connection once over."""
 
     def __init__(self, port=80):
-        self.routes, self.requests, self.context, self.closed, outer = {}, [], None, [], self
+        self.routes, self.requests, self.context, self.closed, self.arrived, outer = {}, [], None, [], 0, self
 
         class Listener(http.server.ThreadingHTTPServer):
             def get_request(self):
                 plain, address = super().get_request()
+                outer.arrived += 1
                 try:  # a failed handshake serves nothing
                     return outer.context.wrap_socket(plain, server_side=True) if outer.context else plain, address
                 except OSError:
@@ -294,7 +303,8 @@ class Server:
                 route = (route.pop(0) if len(route) > 1 else route[0]) if isinstance(route, list) else route
                 if route:
                     self.send_response(route[0])
-                    self.send_header("Content-Length", str(len(route[1])))
+                    for header in route[2:] + (("Content-Length", str(len(route[1]))),):
+                        self.send_header(*header)
                     self.end_headers()
                     self.wfile.write(route[1])
                 try:
