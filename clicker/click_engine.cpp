@@ -196,6 +196,14 @@ TriggerState triggers;  // UI thread only
 // to cost nothing while the key is held.
 constexpr UINT HeldKeyPollMs = 15;
 constexpr UINT_PTR HeldKeyTimerId = 0x5157;
+// Under Wine a thread's GetAsyncKeyState answers "up" from its own copy of the key
+// states for up to 50 ms of its coarse tick, and the window thread renews that copy
+// whenever it passes on input itself: with a low-level keyboard hook in the session,
+// the copy can be taken before the press reached the system. So an "up" counts once
+// the key has been seen down since its press, or the press is older than that.
+constexpr DWORD StaleKeyStateMs = 100;
+DWORD heldKeyPressed = 0;  // GetTickCount() at the last press of the held key
+bool heldKeySeenDown = false;
 
 bool HoldToClick() { return AdvancedSettings.holdToClick.load() == 1; }
 
@@ -203,7 +211,11 @@ bool HoldToClick() { return AdvancedSettings.holdToClick.load() == 1; }
 // is down; GetAsyncKeyState sees it whichever window has the focus.
 void CALLBACK WatchHeldKey(HWND window, UINT, UINT_PTR id, DWORD) {
   const UINT key = triggers.held();
-  if (key != 0 && (GetAsyncKeyState(static_cast<int>(key)) & 0x8000) != 0) return;
+  if (key != 0 && (GetAsyncKeyState(static_cast<int>(key)) & 0x8000) != 0) {
+    heldKeySeenDown = true;
+    return;
+  }
+  if (key != 0 && !heldKeySeenDown && GetTickCount() - heldKeyPressed < StaleKeyStateMs) return;
   KillTimer(window, id);
   if (triggers.OnRelease(key, HoldToClick())) StopClicking();
 }
@@ -263,6 +275,8 @@ uint32_t OnTriggerPressed(TriggerRole role, UINT key, bool polled) {
   const TriggerDecision decision = triggers.OnPress(role, key, polled, clicking, HoldToClick());
   if (role != StopRole) {
     HWND window = HotKeyWindow();
+    heldKeyPressed = GetTickCount();
+    heldKeySeenDown = false;
     if (window != nullptr && polled) SetTimer(window, HeldKeyTimerId, HeldKeyPollMs, WatchHeldKey);
     if (window != nullptr && !polled) KillTimer(window, HeldKeyTimerId);
   }

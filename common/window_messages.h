@@ -14,7 +14,7 @@ constexpr UINT WM_BANNER_LAYOUT = WM_USER + 7;  // lay the strip out again after
 // A side button that is a trigger went down or up: wParam its TriggerRole, lParam
 // MAKELPARAM(its virtual key, 1 when down).
 constexpr UINT WM_SIDEBUTTON = WM_USER + 8;
-constexpr UINT WM_BANNER_CHECKED = WM_USER + 9;  // wParam: the page answered over a valid certificate
+constexpr UINT WM_BANNER_CHECKED = WM_USER + 9;  // wParam: the page answered 200 over a valid certificate
 
 // To the window that began a pick or a capture, from the input hooks.
 // A pick ended: wParam an InputSessionEnd, lParam the point picked as MAKELPARAM(x, y).

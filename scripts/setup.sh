@@ -8,7 +8,7 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed';
 # wine32 installs on every machine, though only kernels that run 32-bit programs can
 # start it; scripts/wine_env.sh chooses the loader.
 packages=(cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-          googletest libgtest-dev wine wine64 wine32:i386 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei fonts-wine
+          googletest libgtest-dev wine wine64 wine32:i386 xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick fonts-wqy-microhei fonts-wine
           libtinyxml-dev dpkg-dev locales clang python3 zip unzip openssl ca-certificates)
 for p in "${packages[@]}"; do have "$p" || need+=("$p"); done
 

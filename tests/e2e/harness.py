@@ -188,9 +188,11 @@ def ini_text(start=8, end=10, left=1, right=0, left_interval=1000, right_interva
             % (start, end, left, right, left_interval, right_interval, extra))
 
 
-def hold_key(index, modifiers=0):  # a process of its own holding F1 + index as its hot-key, or None when it is taken
-    process = subprocess.Popen([WINE, os.path.join(TOOLS, "qw_driver.exe"), "hold", str(0x70 + index), "600",
-                                str(modifiers)], **OUT)
+def hold_key(index, modifiers=0):
+    """A process of its own holding F1 + index as its hot-key, or None when it is taken; index None: one with a
+    low-level keyboard hook that passes every key on."""
+    vk = 0 if index is None else 0x70 + index
+    process = subprocess.Popen([WINE, os.path.join(TOOLS, "qw_driver.exe"), "hold", str(vk), "600", str(modifiers)], **OUT)
     if select.select([process.stdout], [], [], 30)[0] and process.stdout.readline().strip() == b"held":
         return process
     process.kill()

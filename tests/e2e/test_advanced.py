@@ -106,6 +106,23 @@ class AdvancedTest(h.Case):
         h.xdo("click", 9)  # no trigger: the window gets it, and only it
         h.wait(lambda: [e for _, e in self.clicks.events() if e[0] == "X"] == ["XD", "XU"], 10, "button 9 alone")
 
+    def test_a_held_start_key_is_not_taken_for_released_by_a_key_state_older_than_the_press(self):
+        # With a keyboard hook in the session and the keyboard at the program's window (as after any dialog), the
+        # key state read soon after the press may be older than it. No key repeats, which would start it again.
+        subprocess.run(["xset", "r", "off"], check=True)
+        self.addCleanup(subprocess.run, ["xset", "r", "on"])
+        self.begin("HoldToClick=1\n", left_interval=100)
+        self.addCleanup(h.hold_key(None).kill)
+        since = h.now_us()
+        h.key("F9")  # a tap: from now on the window's thread has a key state of its own
+        self.clicks.quiet(since)
+        h.focus(h.TITLE)
+        since = h.now_us()
+        h.xdo("keydown", "F9")
+        self.clicks.wait_count(3, since)
+        h.xdo("keyup", "F9")
+        h.pairs(self.clicks.quiet(since), "L")
+
     def test_bad_values_are_named_at_startup_and_replaced_by_their_defaults(self):
         extra = ("LeftHold=0\nRightJitter=abc\nLeftPoint=1,2,3\nLeftCount=12abc\nHoldToClick=2\nRightPoint=5000,5000\n"
                  "StopTrigger=Alt+Ctrl+K\nStartTrigger=Ctrl+XButton1\n")

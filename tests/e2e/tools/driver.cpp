@@ -3,7 +3,8 @@
 //   qw_driver probe <hwnd> <file> [n]      -> runs qw_probe.dll inside the window's process (after n repaints)
 //   qw_driver send|post <hwnd> <message or registered name> <wParam> <lParam>
 //   qw_driver keys <vk>...                 -> "0"/"1" for each: down as the whole session sees it
-//   qw_driver hold <vk> <seconds> [modifiers] -> "held" once the hot-key is ours; untray <hwnd> <id>: as a restarting
+//   qw_driver hold <vk> <seconds> [modifiers] -> "held" once the hot-key is ours (vk 0: a low-level keyboard hook
+//   that passes every key on); untray <hwnd> <id>: as a restarting
 //   shell qw_driver log <file> <what>... -> appends a line: stands in for the browser and editor
 // Built again as qw_click_target.exe <file>: a window over the whole screen that logs
 // "<microseconds> <LD|LU|RD|RU|XD|XU|ready> <message time>" for every button event.
@@ -97,8 +98,13 @@ int Probe(HWND window, const wchar_t* file, const wchar_t* repaints) {
   return result == 1 ? 0 : 4;
 }
 
+LRESULT CALLBACK PassOn(int code, WPARAM message, LPARAM data) { return CallNextHookEx(nullptr, code, message, data); }
+
 int Hold(UINT vk, DWORD seconds, UINT modifiers) {
-  if (!RegisterHotKey(nullptr, 1, modifiers, vk)) return 1;
+  if (vk == 0 ? !SetWindowsHookExW(WH_KEYBOARD_LL, PassOn, GetModuleHandleW(nullptr), 0)
+              : !RegisterHotKey(nullptr, 1, modifiers, vk)) {
+    return 1;
+  }
   std::printf("held\n");
   std::fflush(stdout);
   for (const DWORD start = GetTickCount(); GetTickCount() - start < seconds * 1000;) {
