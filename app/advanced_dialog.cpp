@@ -4,12 +4,12 @@
 
 #include <string>
 
+#include "app/dialog_input.h"
 #include "app/main_dialog.h"
 #include "app/save_flow.h"
 #include "clicker/advanced_settings.h"
 #include "clicker/click_settings.h"
 #include "clicker/hotkeys.h"
-#include "clicker/input_hooks.h"
 #include "clicker/settings.h"
 #include "common/text.h"
 #include "res/resource.h"
@@ -27,8 +27,6 @@ const ButtonFields Buttons[2] = {
     {L"右键", IDC_RIGHT_HOLD, IDC_RIGHT_COUNT, IDC_RIGHT_JITTER, IDC_RIGHT_POINT_X, IDC_RIGHT_POINT_Y, IDC_RIGHT_PICK,
      RightHoldKey, RightCountKey, RightJitterKey},
 };
-
-const wchar_t CoordinateAllowed[] = L"-32768 到 32767 之间的整数；横、纵坐标同时留空表示在鼠标当前位置点击";
 
 struct ToolTipText {
   int id;
@@ -59,18 +57,12 @@ const ToolTipText ToolTips[] = {
     {IDCANCEL, L"不保存，关闭窗口。"},
 };
 
-// A pick that never gets its click gives the windows back after this long: nothing
-// else could, with both of them hidden and the tray icon not there.
-constexpr UINT PickTimeLimitMs = 30000;
-constexpr UINT_PTR PickTimerId = 1;
 // EndDialog's result when the values were stored but the file could not be written.
 constexpr INT_PTR WriteFailed = 100;
 
-// The pick in progress: the next left click anywhere gives the point.
-struct Pick {
-  const ButtonFields* button = nullptr;
-  bool ownerShown = false;  // as the main dialog was when the pick began
-} pick;
+const wchar_t ErrorCaption[] = L"高级设置错误";
+// The button whose point the pick in progress gives: the next left click anywhere.
+const ButtonFields* pickButton = nullptr;
 // The capture in progress: the next key with its modifiers, or side button, anywhere
 // becomes the field's trigger. Until then no key reaches a window or a hot-key, the
 // program's own included. 0: none.
@@ -78,33 +70,17 @@ int captureField = 0;
 // What the two fields show, and "确定" stores: the start and the stop trigger.
 Trigger fieldTriggers[2];
 
-void ReportNoHooks(HWND dialog) {
-  MessageBoxW(dialog, L"系统拒绝监视鼠标和键盘，现在无法拾取位置或设置热键。请稍后再试。", L"高级设置错误",
-              MB_OK | MB_ICONWARNING | MB_TOPMOST);
-}
-
 void BeginPick(HWND dialog, const ButtonFields& button) {
-  if (pick.button != nullptr || captureField != 0) return;
-  // Without the hooks a click or Escape would be lost on the hidden dialog.
-  if (!BeginInputSession(dialog, InputSessionKind::Pick)) return ReportNoHooks(dialog);
-  HWND owner = GetWindow(dialog, GW_OWNER);
-  pick = Pick{&button, IsWindowVisible(owner) != FALSE};
-  SetTimer(dialog, PickTimerId, PickTimeLimitMs, nullptr);
-  // Both windows step aside, so that the point can lie under either of them.
-  ShowWindow(dialog, SW_HIDE);
-  ShowWindow(owner, SW_HIDE);
+  if (pickButton != nullptr || captureField != 0) return;
+  if (BeginDialogSession(dialog, InputSessionKind::Pick, ErrorCaption)) pickButton = &button;
 }
 
 void EndPick(HWND dialog, WPARAM end, LPARAM point) {
   // An answer posted before an earlier one ended the pick finds none.
-  if (pick.button == nullptr) return;
-  EndInputSession();
-  KillTimer(dialog, PickTimerId);
-  const ButtonFields& button = *pick.button;
-  if (pick.ownerShown) ShowWindow(GetWindow(dialog, GW_OWNER), SW_SHOW);
-  pick = Pick{};
-  ShowWindow(dialog, SW_SHOW);
-  SetForegroundWindow(dialog);
+  if (pickButton == nullptr) return;
+  const ButtonFields& button = *pickButton;
+  pickButton = nullptr;
+  EndDialogSession(dialog);
   if (end == SessionTaken) {
     SetDlgItemInt(dialog, button.x, static_cast<UINT>(GET_X_LPARAM(point)), TRUE);
     SetDlgItemInt(dialog, button.y, static_cast<UINT>(GET_Y_LPARAM(point)), TRUE);
@@ -121,36 +97,20 @@ void ShowTrigger(HWND dialog, int field) {
 }
 
 void BeginCapture(HWND dialog, int field) {
-  if (pick.button != nullptr || captureField != 0) return;
-  if (!BeginInputSession(dialog, InputSessionKind::Capture)) return ReportNoHooks(dialog);
+  if (pickButton != nullptr || captureField != 0) return;
+  if (!BeginDialogSession(dialog, InputSessionKind::Capture, ErrorCaption)) return;
   captureField = field;
   SetDlgItemTextW(dialog, field, L"请按组合键或鼠标侧键");
 }
 
 void EndCapture(HWND dialog, WPARAM end, LPARAM taken) {
   if (captureField == 0) return;
-  EndInputSession();
+  EndDialogSession(dialog);
   const int field = captureField;
   captureField = 0;
   if (end == SessionCleared) FieldTrigger(field) = Trigger{};
   if (end == SessionTaken) FieldTrigger(field) = Trigger{HIWORD(taken), LOWORD(taken)};
   ShowTrigger(dialog, field);
-}
-
-std::wstring TextOf(HWND dialog, int id) {
-  wchar_t text[64] = {};
-  GetDlgItemTextW(dialog, id, text, 64);
-  return text;
-}
-
-// Names the field and what it may hold, and puts the focus on it.
-bool Refuse(HWND dialog, int id, const std::wstring& field, const wchar_t* allowed) {
-  const std::wstring text = L"“" + field + L"”的值不正确。\n允许的值：" + allowed + L"。";
-  MessageBoxW(dialog, text.c_str(), L"高级设置错误", MB_OK | MB_ICONWARNING | MB_TOPMOST);
-  HWND control = GetDlgItem(dialog, id);
-  SetFocus(control);
-  SendMessageW(control, EM_SETSEL, 0, -1);
-  return false;
 }
 
 // Every field in the dialog's order; the first bad one is refused.
@@ -166,7 +126,7 @@ bool ReadFields(HWND dialog, AdvancedValues& values) {
                    {button.jitter, button.jitterKey, L"随机范围"}};
     for (const auto& number : numbers) {
       if (!ParseAdvancedKey(number.key, TextOf(dialog, number.id).c_str(), values)) {
-        return Refuse(dialog, number.id, name + number.field, AdvancedKeyAllowed[number.key]);
+        return Refuse(dialog, number.id, name + number.field, AdvancedKeyAllowed[number.key], ErrorCaption);
       }
     }
     const std::wstring x = TextOf(dialog, button.x), y = TextOf(dialog, button.y);
@@ -175,16 +135,17 @@ bool ReadFields(HWND dialog, AdvancedValues& values) {
     if (IsBlank(x.c_str()) && IsBlank(y.c_str())) continue;
     point.set = true;
     if (!ParseCoordinate(x.c_str(), point.x))
-      return Refuse(dialog, button.x, name + L"固定位置横坐标", CoordinateAllowed);
+      return Refuse(dialog, button.x, name + L"固定位置横坐标", CoordinateAllowed, ErrorCaption);
     if (!ParseCoordinate(y.c_str(), point.y))
-      return Refuse(dialog, button.y, name + L"固定位置纵坐标", CoordinateAllowed);
+      return Refuse(dialog, button.y, name + L"固定位置纵坐标", CoordinateAllowed, ErrorCaption);
   }
   values.holdToClick = IsDlgButtonChecked(dialog, IDC_HOLD_TO_CLICK) == BST_CHECKED ? 1 : 0;
   values.startTrigger = fieldTriggers[0];
   values.stopTrigger = fieldTriggers[1];
   if (!StartTriggerHoldable(values)) {
     return Refuse(dialog, IDC_START_TRIGGER, L"开始连点热键",
-                  L"勾选“按住开始热键时连点”时，Pause 以外的组合键或鼠标侧键（Pause 键按下即松开，无法按住）");
+                  L"勾选“按住开始热键时连点”时，Pause 以外的组合键或鼠标侧键（Pause 键按下即松开，无法按住）",
+                  ErrorCaption);
   }
   return true;
 }

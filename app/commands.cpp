@@ -6,6 +6,7 @@
 #include "common/maker_config.h"
 #include "app/process_values.h"
 #include "app/save_flow.h"
+#include "app/sequence_dialog.h"
 #include "desktop/shortcuts.h"
 #include "desktop/tray.h"
 #include "online/online_menu.h"
@@ -85,6 +86,8 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
       return OnSaveCommand(dialog);
     case IDM_ADVANCED:
       return OnAdvancedCommand(dialog);
+    case IDM_SEQUENCE:
+      return OnSequenceCommand(dialog);
     case IDM_MINIMIZE:
       ShowWindow(dialog, SW_MINIMIZE);
       return 1;

@@ -14,6 +14,7 @@
 #define IDD_HELP_HOTKEY 111
 #define IDD_HELP_CONFIG 112
 #define IDD_ADVANCED 121
+#define IDD_SEQUENCE 122
 
 // Main dialog controls.
 #define IDC_EXIT 2
@@ -48,6 +49,24 @@
 #define IDC_START_TRIGGER 1221
 #define IDC_STOP_TRIGGER 1222
 
+// Dialog "序列": the list of steps, the editor of one step and its buttons, then the
+// values of the whole sequence; its buttons are IDOK and IDCANCEL.
+#define IDC_SEQ_LIST 1230
+#define IDC_SEQ_ACTION 1231
+#define IDC_SEQ_KEY 1232
+#define IDC_SEQ_X 1233
+#define IDC_SEQ_Y 1234
+#define IDC_SEQ_PICK 1235
+#define IDC_SEQ_PAUSE 1236
+#define IDC_SEQ_ADD 1237
+#define IDC_SEQ_CHANGE 1238
+#define IDC_SEQ_REMOVE 1239
+#define IDC_SEQ_UP 1240
+#define IDC_SEQ_DOWN 1241
+#define IDC_SEQ_REPEAT 1242
+#define IDC_SEQ_SPREAD 1243
+#define IDC_SEQ_ENABLED 1244
+
 // Tray menu.
 #define IDM_TRAY_SHOW 1025
 #define IDM_TRAY_EXIT 1027
@@ -62,6 +81,7 @@
 #define IDM_TRAY 40019
 #define IDM_EXIT 40020
 #define IDM_ADVANCED 40041
+#define IDM_SEQUENCE 40042
 #define IDM_ADD_DESKTOP 40026
 #define IDM_ADD_PROGRAMS 40027
 #define IDM_HELP_CONFIG 40032

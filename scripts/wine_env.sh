@@ -56,7 +56,7 @@ qw_start_display() {
 }
 
 # A new prefix of the architecture chosen by qw_use_arch in $1 with the Chinese font substituted for "MS Shell Dlg",
-# window captions drawn by Wine, and no Mono or Gecko installer prompts.
+# window captions drawn by Wine with their buttons' font, and no Mono or Gecko installer prompts.
 qw_make_prefix() {
   export WINEPREFIX="$1" WINEDEBUG=-all
   export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
@@ -87,6 +87,13 @@ REGEDIT4
 REG
   "$QW_WINE" regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1
   rm -f "$reg"
+  # Wine draws the buttons of the captions it draws as letters of its font Marlett
+  # ("0", "1", "r"). Debian's Wine looks for its own fonts (package fonts-wine) in its
+  # data folder by the path "/usr/lib/wine/../../share/wine/fonts", yet never opens it
+  # (an strace shows the look-up end at that path), so without this copy the letters
+  # came in another font. The prefix's Fonts folder is read as it is.
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
   # Wine links the user's Desktop, Documents and the like to $HOME; the tests write
   # shortcuts there, so those folders become real ones inside the prefix.
   local folder

@@ -45,7 +45,7 @@ class DpiTest(h.Case):
                     h.xdo("mousemove", 1, 1)
                     self.assertNotEqual(set(pixel(x, y)[1:]), {"F"}, "white")
                     if look == "0":
-                        for label, caption in HELP:
+                        for label, caption in HELP + [("序列...", "序列")]:
                             app.command(item(d, label))
                             self.assert_texts_whole(h.probe(h.find(caption)))
                             h.post(h.find(caption), h.WM_COMMAND, 2)

@@ -135,10 +135,10 @@ std::string Window(HWND w) {
            ",\"class\":" + Class(c) + ",\"text\":" + Text(c) + ",\"style\":" + Num(GetWindowLongW(c, GWL_STYLE)) +
            ",\"visible\":" + Num(IsWindowVisible(c)) + ",\"rect\":" + Rect(cr) + ",\"textWidth\":" + Num(TextWidth(c)) +
            ",\"items\":[";
-    const bool combo = Class(c) == "\"ComboBox\"";
-    for (int i = 0; combo && i < SendMessageW(c, CB_GETCOUNT, 0, 0); ++i) {
+    const bool combo = Class(c) == "\"ComboBox\"", list = Class(c) == "\"ListBox\"";
+    for (int i = 0; (combo || list) && i < SendMessageW(c, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0); ++i) {
       wchar_t item[256] = {};
-      SendMessageW(c, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+      SendMessageW(c, combo ? CB_GETLBTEXT : LB_GETTEXT, i, reinterpret_cast<LPARAM>(item));
       out += (i ? "," : "") + Quote(item);
     }
     out += "],\"selection\":" + Num(combo ? SendMessageW(c, CB_GETCURSEL, 0, 0) : -1) + "},";
