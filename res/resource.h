@@ -47,6 +47,7 @@
 #define IDC_HOLD_TO_CLICK 1220
 #define IDC_START_TRIGGER 1221
 #define IDC_STOP_TRIGGER 1222
+#define IDC_STOP_ON_MOVE 1223
 
 // Tray menu.
 #define IDM_TRAY_SHOW 1025

@@ -201,16 +201,17 @@ def now_us():  # the click target's clock: Wine's performance counter
     return int(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1e6)
 
 
-class Target:  # qw_click_target.exe over the whole screen, under the cursor: every button event it receives
+class Target:  # qw_click_target.exe over the whole screen, under the cursor: every button and key event it receives
     def __init__(self):
         self.log = os.path.join(PREFIX, "drive_c", "clicks-%s.log" % uuid.uuid4().hex)
         self.process = subprocess.Popen([WINE, os.path.join(TOOLS, "qw_click_target.exe"), winpath(self.log)], **OUT)
         wait(lambda: os.path.exists(self.log), 30, "the click target")
         xdo("mousemove", 50, 700)
 
-    def events(self, since=0):
+    def events(self, since=0, where=False):  # (time, event[, its point or key as numbers])
         with open(self.log) as f:
-            return [(int(t), e) for t, e, _ in (line.split() for line in f) if e != "ready" and int(t) >= since]
+            lines = [line.split() for line in f if line.split()[1] != "ready" and int(line.split()[0]) >= since]
+        return [(int(t), e) + ((tuple(map(int, w.split(","))), int(q)) if where else ()) for t, e, q, w in lines]
 
     def wait_count(self, count, since=0, kinds="LDRD"):
         return wait(lambda: len([1 for _, e in self.events(since) if e in kinds]) >= count, 30, "%d clicks" % count)

@@ -6,7 +6,8 @@
 //   qw_driver hold <vk> <seconds> [modifiers] -> "held" once the hot-key is ours; untray <hwnd> <id>: as a restarting
 //   shell qw_driver log <file> <what>... -> appends a line: stands in for the browser and editor
 // Built again as qw_click_target.exe <file>: a window over the whole screen that logs
-// "<microseconds> <LD|LU|RD|RU|XD|XU|ready> <message time>" for every button event.
+// "<microseconds> <LD|LU|RD|RU|MD|MU|XD|XU|KD|KU|ready> <message time> <x,y | vk,scan,extended>" for every
+// button and key event.
 #include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -127,16 +128,21 @@ int Log(int argc, wchar_t** argv) {
 const wchar_t* targetLog;
 
 LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  static const wchar_t* const names[] = {L"LD", L"LU", L"", L"RD", L"RU", L"", L"", L"", L"", L"", L"XD", L"XU"};
-  if (message >= WM_LBUTTONDOWN && message <= WM_XBUTTONUP && *names[message - WM_LBUTTONDOWN]) {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    Append(targetLog, std::to_wstring(now.QuadPart * 1000000 / frequency.QuadPart) + L" " +
-                          names[message - WM_LBUTTONDOWN] + L" " + std::to_wstring(GetMessageTime()) + L"\n");
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
+  static const wchar_t* const names[] = {L"LD", L"LU", L"", L"RD", L"RU", L"", L"MD", L"MU", L"", L"", L"XD", L"XU"};
+  const bool button = message >= WM_LBUTTONDOWN && message <= WM_XBUTTONUP && *names[message - WM_LBUTTONDOWN];
+  if (!button && message != WM_KEYDOWN && message != WM_KEYUP) return DefWindowProcW(window, message, wParam, lParam);
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  // A button's point (the window's client area is the screen's), or a key's virtual key, scan code and extended flag.
+  const std::wstring where = button ? std::to_wstring(static_cast<short>(LOWORD(lParam))) + L"," +
+                                          std::to_wstring(static_cast<short>(HIWORD(lParam)))
+                                    : std::to_wstring(wParam) + L"," + std::to_wstring((lParam >> 16) & 0xFF) + L"," +
+                                          std::to_wstring((lParam >> 24) & 1);
+  Append(targetLog, std::to_wstring(now.QuadPart * 1000000 / frequency.QuadPart) + L" " +
+                        (button ? names[message - WM_LBUTTONDOWN] : message == WM_KEYDOWN ? L"KD" : L"KU") + L" " +
+                        std::to_wstring(GetMessageTime()) + L" " + where + L"\n");
+  return 0;
 }
 
 int Target(const wchar_t* log) {
