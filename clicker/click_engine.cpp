@@ -456,7 +456,9 @@ uint32_t OnTriggerPressed(TriggerRole role, UINT key, bool polled) {
   }
   if (decision.action == TriggerDecision::Stop) StopClicking();
   if (decision.action != TriggerDecision::Start) return 0;
-  WatchHand();
+  // A held key's repeats would find the cursor again and again, and a slow hand would
+  // never get far enough.
+  if (!decision.repeated) WatchHand();
   if (SequenceRuns(sequence)) {
     // A repeat leaves alone a sequence whose rounds ran out.
     if (IsClicking(SequenceEngine.button) || (decision.repeated && SequenceRunning.load())) return 0;

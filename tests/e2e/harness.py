@@ -208,9 +208,10 @@ class Target:  # qw_click_target.exe over the whole screen, under the cursor: ev
         wait(lambda: os.path.exists(self.log), 30, "the click target")
         xdo("mousemove", 50, 700)
 
-    def events(self, since=0, where=False):  # (time, event[, its point or key as numbers])
+    def events(self, since=0, where=False):  # (time, button event); with where, keys too, and the point or key, queued
         with open(self.log) as f:
-            lines = [line.split() for line in f if line.split()[1] != "ready" and int(line.split()[0]) >= since]
+            skip = ("ready",) if where else ("ready", "KD", "KU")
+            lines = [line.split() for line in f if line.split()[1] not in skip and int(line.split()[0]) >= since]
         return [(int(t), e) + ((tuple(map(int, w.split(","))), int(q)) if where else ()) for t, e, q, w in lines]
 
     def wait_count(self, count, since=0, kinds="LDRD"):

@@ -36,7 +36,7 @@ class SequenceTest(h.Case):
         for _ in range(2):  # each start begins at step 1
             since = h.now_us()
             h.key("F9")
-            target.wait_count(20, since, "LDMDKD")
+            target.wait_count(20, since, "LDMD")
             h.key("F11")
             events = steps(target, since, 200)
             self.assertEqual(events[0][1], "LD")
