@@ -48,15 +48,17 @@ class SequenceTest(h.Case):
         self.assertEqual(h.driver("keys", 0x24, 0x01, 0x04)[1], "0 0 0", "nothing left down")
 
     def test_a_hand_on_the_mouse_stops_everything_and_the_programs_own_moves_do_not(self):
-        for ini in (h.ini_text(left_interval=50, extra="StopOnMouseMove=30\nLeftPoint=300,300\n"),
-                    sequence("Step1=Left 300,300 20\nStep2=Right 300,300 20\n", "StopOnMouseMove=30\n", Spread=5)):
+        hand, injected = lambda x, y: h.xdo("mousemove", x, y), lambda x, y: h.driver("move", x, y)  # another program
+        for ini, move in ((h.ini_text(left_interval=50, extra="StopOnMouseMove=30\nLeftPoint=300,300\n"), hand),
+                          (sequence("Step1=Left 300,300 20\nStep2=Right 300,300 20\n", "StopOnMouseMove=30\n", Spread=5),
+                           injected)):
             with self.subTest(ini):
                 self.start("hand", ini)
                 target, since = self.target(), h.now_us()
                 h.key("F9")  # from the cursor 50,700: the first own move goes far
                 target.wait_count(8, since)
-                h.xdo("mousemove", 310, 310)  # less than 30 pixels from the last point
+                move(310, 310)  # less than 30 pixels from the last point
                 target.wait_count(len(target.events(since)) // 2 + 8, since)
-                h.xdo("mousemove", 400, 300)
+                move(400, 300)
                 for button in "LR":
                     h.pairs(target.quiet(since, 150), button)

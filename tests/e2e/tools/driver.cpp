@@ -3,6 +3,7 @@
 //   qw_driver probe <hwnd> <file> [n]      -> runs qw_probe.dll inside the window's process (after n repaints)
 //   qw_driver send|post <hwnd> <message or registered name> <wParam> <lParam>
 //   qw_driver keys <vk>...                 -> "0"/"1" for each: down as the whole session sees it
+//   qw_driver move <x> <y>                 -> the mouse moved there as another program moves it
 //   qw_driver hold <vk> <seconds> [modifiers] -> "held" once the hot-key is ours; untray <hwnd> <id>: as a restarting
 //   shell qw_driver log <file> <what>... -> appends a line: stands in for the browser and editor
 // Built again as qw_click_target.exe <file>: a window over the whole screen that logs
@@ -140,8 +141,10 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
                                     : std::to_wstring(wParam) + L"," + std::to_wstring((lParam >> 16) & 0xFF) + L"," +
                                           std::to_wstring((lParam >> 24) & 1);
   Append(targetLog, std::to_wstring(now.QuadPart * 1000000 / frequency.QuadPart) + L" " +
-                        (button ? names[message - WM_LBUTTONDOWN] : message == WM_KEYDOWN ? L"KD" : L"KU") + L" " +
-                        std::to_wstring(GetMessageTime()) + L" " + where + L"\n");
+                        (button                  ? names[message - WM_LBUTTONDOWN]
+                         : message == WM_KEYDOWN ? L"KD"
+                                                 : L"KU") +
+                        L" " + std::to_wstring(GetMessageTime()) + L" " + where + L"\n");
   return 0;
 }
 
@@ -189,6 +192,13 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"hold" && argc >= 4) return Hold(Number(argv[2]), Number(argv[3]), argc > 4 ? Number(argv[4]) : 0);
   if (command == L"untray" && argc == 4) return Untray(Window(argv[2]), Number(argv[3]));
+  if (command == L"move" && argc == 4) {  // as another program moves the mouse: injected
+    INPUT input = {};
+    input.type = INPUT_MOUSE, input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dx = static_cast<LONG>(Number(argv[2]) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
+    input.mi.dy = static_cast<LONG>(Number(argv[3]) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+    return SendInput(1, &input, sizeof(input)) == 1 ? 0 : 1;
+  }
   if (command == L"log" && argc >= 3) return Log(argc, argv);
   return 64;
 }
