@@ -418,8 +418,8 @@ DWORD WINAPI LeftClickThread(LPVOID) { return RunButton(LeftEngine); }
 DWORD WINAPI RightClickThread(LPVOID) { return RunButton(RightEngine); }
 
 void SetSequence(const SequenceValues& values) {
-  // A sequence that runs keeps to the steps it began with; the new ones run from the
-  // next start.
+  // Its thread reads its own copy, which must not change under it: a sequence that
+  // runs stops, and the new steps run from the next start.
   if (SequenceEngine.button.threadAlive.load()) Stop(SequenceEngine);
   sequence = values;
 }
