@@ -53,6 +53,9 @@ const ToolTipText ToolTips[] = {
     {IDC_STOP_TRIGGER,
      L"另一个结束连点的热键：单击这里，再按下组合键或鼠标侧键；与开始相同时，同一个键开始和结束。Esc 取消，Backspace "
      L"清除。"},
+    {IDC_STOP_ON_MOVE,
+     L"连点或运行序列时，手动把鼠标移开这么多像素即停止一切连点，如同按下结束热键；程序自己移动鼠标不算。1 到 "
+     L"1000，0 表示不停止。"},
     {IDOK, L"检查并保存高级设置。"},
     {IDCANCEL, L"不保存，关闭窗口。"},
 };
@@ -139,6 +142,9 @@ bool ReadFields(HWND dialog, AdvancedValues& values) {
     if (!ParseCoordinate(y.c_str(), point.y))
       return Refuse(dialog, button.y, name + L"固定位置纵坐标", CoordinateAllowed, ErrorCaption);
   }
+  if (!ParseAdvancedKey(StopOnMouseMoveKey, TextOf(dialog, IDC_STOP_ON_MOVE).c_str(), values)) {
+    return Refuse(dialog, IDC_STOP_ON_MOVE, L"手动移动鼠标停止", AdvancedKeyAllowed[StopOnMouseMoveKey], ErrorCaption);
+  }
   values.holdToClick = IsDlgButtonChecked(dialog, IDC_HOLD_TO_CLICK) == BST_CHECKED ? 1 : 0;
   values.startTrigger = fieldTriggers[0];
   values.stopTrigger = fieldTriggers[1];
@@ -171,6 +177,8 @@ BOOL OnInitAdvanced(HWND dialog) {
       SendDlgItemMessageW(dialog, id, EM_LIMITTEXT, 12, 0);
     }
   }
+  SetNumber(dialog, IDC_STOP_ON_MOVE, values.stopOnMouseMove);
+  SendDlgItemMessageW(dialog, IDC_STOP_ON_MOVE, EM_LIMITTEXT, 12, 0);
   CheckDlgButton(dialog, IDC_HOLD_TO_CLICK, values.holdToClick == 1 ? BST_CHECKED : BST_UNCHECKED);
   fieldTriggers[0] = values.startTrigger;
   fieldTriggers[1] = values.stopTrigger;

@@ -186,6 +186,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_SIDEBUTTON:
       ReportPointsOffScreen(dialog, OnSideButton(wParam, lParam));
       return TRUE;
+    case WM_HANDMOVED:
+      StopClicking();
+      return TRUE;
     case WM_TRAYICON:
       return OnTrayIcon(dialog, lParam);
     case WM_ONLINEMENU:

@@ -116,5 +116,15 @@ void CheckSettingsAtStartup(HWND dialog) {
     text += L"\n\n请在“操作”菜单的“高级设置...”中重新设置。";
     MessageBoxW(dialog, text.c_str(), L"高级设置错误", WarningStyle);
   }
+  // The file stays as it is: a hand-edited sequence is the user's to mend.
+  SequenceValues sequence;
+  const std::vector<BadSequenceKey> badSequence = LoadSequence(sequence);
+  SetSequence(sequence);
+  if (!badSequence.empty()) {
+    std::wstring text = L"配置文件中以下序列设置的值不正确：\n";
+    for (const BadSequenceKey& key : badSequence) text += L"\n" + key.name + L"：应为 " + key.allowed;
+    text += L"\n\n本次运行不使用序列，左、右键按各自的设置连点。请在“序列”对话框中重新设置并保存。";
+    MessageBoxW(dialog, text.c_str(), L"序列设置错误", WarningStyle);
+  }
   ReportTriggerFailures(dialog, RegisterTriggers(dialog));
 }

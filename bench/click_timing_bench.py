@@ -5,8 +5,10 @@ stopped by its hot-keys pressed through the X server; the plain loop runs a numb
 cycles. Prints, for intervals of 10, 100 and 1000 ms: the period error against the
 nominal cycle (median, p95, p99), the drift per 100 cycles and the CPU time; then a
 press held 200 ms (LeftHold=200) and pauses drawn within 20 % of 100 ms
-(LeftJitter=20); then the hot-key-to-first-press and stop-to-last-event latencies.
-Asserts nothing.
+(LeftJitter=20); then a sequence of two steps ([Sequence]: a left click and a pause of
+100 ms, a right click and a pause of 200 ms), its period error per step and drift per
+100 steps against its deadlines, beside the plain loop at 100 ms; then the
+hot-key-to-first-press and stop-to-last-event latencies. Asserts nothing.
 
     scripts/bench.sh click_timing_bench.py             (builds, then runs in the tests' namespace)
     python3 bench/click_timing_bench.py [--scale F] [--latency-rounds N]
@@ -103,6 +105,28 @@ def period_figures(events, presses_per_cycle, cycles, nominal_ms):
     }
 
 
+# Each step's press to the next step's press: the 50 ms hold and the step's pause.
+SEQUENCE = "[Sequence]\nEnabled=1\nStep1=Left * 100\nStep2=Right * 200\n"
+SEQUENCE_STEPS_MS = (150, 250)
+
+
+def sequence_figures(events, steps):
+    """Per step: |press to next step's press - its nominal|, and how far 100 steps run from their deadlines (the
+    least-squares slope of each press's lateness against the first press plus the nominal steps before it)."""
+    presses = [t for t, e, _ in events if e in ("LD", "RD")][:steps + 1]
+    nominal = [SEQUENCE_STEPS_MS[i % 2] for i in range(len(presses) - 1)]
+    errors = [abs((b - a) / 1000.0 - n) for a, b, n in zip(presses, presses[1:], nominal)]
+    due = [0.0]
+    for n in nominal:
+        due.append(due[-1] + n)
+    late = [(t - presses[0]) / 1000.0 - d for t, d in zip(presses, due)]
+    xs = range(len(late))
+    mean_x, mean_y = statistics.mean(xs), statistics.mean(late)
+    slope = sum((x - mean_x) * (y - mean_y) for x, y in zip(xs, late)) / sum((x - mean_x) ** 2 for x in xs)
+    return {"steps": len(errors), "median": statistics.median(errors), "p95": w.percentile(errors, 95),
+            "p99": w.percentile(errors, 99), "drift": slope * 100}
+
+
 def latency_runs(keyboard, target, rounds):
     """Start and stop at random points of the cycle: 100 ms interval, single clicks."""
     program = w.Program(w.PROGRAM, w.TITLE, "latency", ini=ini(1, 100))
@@ -193,6 +217,9 @@ def main():
         n_jitter = n * 3 // 2
         events, _, _ = program_run(keyboard, target, "clk-jitter", ini(1, 100, "LeftJitter=20\n"), 1, n_jitter, 120)
         jitter = period_figures(events, 1, n_jitter, 150)
+        # The sequence's rounds counted by their left presses: two steps each.
+        events, _, _ = program_run(keyboard, target, "clk-seq", ini(1, 100, SEQUENCE), 1, n // 2, 250)
+        sequence = sequence_figures(events, n)
         first, last = latency_runs(keyboard, target, args.latency_rounds)
     finally:
         target.stop()
@@ -229,6 +256,12 @@ def main():
                   a["p99"], b["p99"], a["drift"], b["drift"]))
 
     print(hold_report(hold))
+    plain = by_key[(100, 1, "plain loop")]
+    print("sequence Left * 100, Right * 200 (steps of 150 and 250 ms from press to press), %d steps: period error "
+          "per step median %.3f, p95 %.3f, p99 %.3f ms; drift per 100 steps against the deadlines %+.2f ms; beside "
+          "the plain loop at 100 ms (150 ms per cycle): median %.3f, p95 %.3f, p99 %.3f ms, drift per 100 cycles "
+          "%+.2f ms" % (sequence["steps"], sequence["median"], sequence["p95"], sequence["p99"], sequence["drift"],
+                        plain["median"], plain["p95"], plain["p99"], plain["drift"]))
     print(jitter_report(jitter))
     print("hot-key to first press, %d starts: median %.2f ms, p95 %.2f ms, max %.2f ms" % (
         len(first), statistics.median(first), w.percentile(first, 95), max(first)))

@@ -181,8 +181,8 @@ def move_pointer(x, y):
 
 class ClickTarget:
     """qw_click_target.exe covering the screen, the cursor on it. Its log has one line
-    per event, written through: "<microseconds> <LD|LU|RD|RU|ready> <message time ms>",
-    the last being when the event was queued."""
+    per event, written through: "<microseconds> <LD|LU|RD|RU|MD|MU|KD|KU|ready> <message
+    time ms> [where]", the message time being when the event was queued."""
 
     def __init__(self):
         self.log = os.path.join(PREFIX, "drive_c", "qw_clicks_%s.log" % uuid.uuid4().hex[:8])
@@ -205,7 +205,7 @@ class ClickTarget:
         out = []
         for line in text.splitlines():
             parts = line.split()
-            if len(parts) == 3:
+            if len(parts) >= 3:
                 out.append((int(parts[0]), parts[1], int(parts[2])))
         return out
 

@@ -9,7 +9,7 @@ AdvancedSettingsRecord AdvancedSettings;
 
 const wchar_t* const AdvancedKeyNames[AdvancedKeyCount] = {
     L"LeftHold",  L"RightHold",  L"LeftCount",   L"RightCount",   L"LeftJitter",  L"RightJitter",
-    L"LeftPoint", L"RightPoint", L"HoldToClick", L"StartTrigger", L"StopTrigger",
+    L"LeftPoint", L"RightPoint", L"HoldToClick", L"StartTrigger", L"StopTrigger", L"StopOnMouseMove",
 };
 
 // Both triggers' forms; string literals join only where they are written side by side.
@@ -32,6 +32,7 @@ const wchar_t* const AdvancedKeyAllowed[AdvancedKeyCount] = {
     L"0 或 1",
     QW_TRIGGER_ALLOWED L"；HoldToClick=1 时不能是 Pause（Pause 键按下即松开，无法按住）",
     QW_TRIGGER_ALLOWED,
+    L"0 到 1000 之间的整数（像素；0 表示不停止）",
 };
 
 namespace {
@@ -96,6 +97,7 @@ AdvancedValues SnapshotOf(const AdvancedSettingsRecord& record) noexcept {
     to.point = UnpackPoint(from.point.load());
   }
   values.holdToClick = record.holdToClick.load();
+  values.stopOnMouseMove = record.stopOnMouseMove.load();
   values.startTrigger = record.startTrigger;
   values.stopTrigger = record.stopTrigger;
   return values;
@@ -111,6 +113,7 @@ void Store(AdvancedSettingsRecord& record, const AdvancedValues& values) noexcep
     to.point = PackPoint(from.point);
   }
   record.holdToClick = values.holdToClick;
+  record.stopOnMouseMove = values.stopOnMouseMove;
   record.startTrigger = values.startTrigger;
   record.stopTrigger = values.stopTrigger;
 }
@@ -167,6 +170,10 @@ bool ParseAdvancedKey(AdvancedKey key, const wchar_t* text, AdvancedValues& valu
     if (empty) values.holdToClick = defaults.holdToClick;
     return empty || ParseDecimal(text, 0, 1, values.holdToClick);
   }
+  if (key == StopOnMouseMoveKey) {
+    if (empty) values.stopOnMouseMove = defaults.stopOnMouseMove;
+    return empty || ParseDecimal(text, 0, MaxStopOnMouseMove, values.stopOnMouseMove);
+  }
   ButtonTuning& button = ButtonOf(key, values);
   if (IsPointKey(key)) {
     if (empty) button.point = ClickPoint{};
@@ -186,8 +193,8 @@ void FormatAdvancedKey(AdvancedKey key, const AdvancedValues& values, wchar_t (&
     static_assert(TriggerTextCapacity == 32, "the trigger's text is the key's text");
     return FormatTrigger(key == StartTriggerKey ? values.startTrigger : values.stopTrigger, out);
   }
-  if (key == HoldToClickKey) {
-    FormatDecimal(values.holdToClick, number);
+  if (key == HoldToClickKey || key == StopOnMouseMoveKey) {
+    FormatDecimal(key == HoldToClickKey ? values.holdToClick : values.stopOnMouseMove, number);
     return append(number);
   }
   const ButtonTuning& button = ButtonOf(key, values);

@@ -15,6 +15,7 @@ constexpr int32_t DefaultHoldMs = 50;
 constexpr int32_t MinHoldMs = 1;
 constexpr int32_t MaxHoldMs = 10000;
 constexpr int32_t MaxJitterPercent = 50;
+constexpr int32_t MaxStopOnMouseMove = 1000;  // pixels
 // Far beyond any desktop, and small enough that both coordinates and a "no point"
 // mark pack into one 64-bit value that a click thread reads whole.
 constexpr int32_t MinCoordinate = -32768;
@@ -43,6 +44,8 @@ struct AdvancedSettingsRecord {
   ClickTuning left;
   ClickTuning right;
   std::atomic<int32_t> holdToClick{0};
+  // Pixels of a hand's move on the mouse that stop all clicking; 0: never.
+  std::atomic<int32_t> stopOnMouseMove{0};
   // Read only on the UI thread, by the registration.
   Trigger startTrigger;
   Trigger stopTrigger;
@@ -62,6 +65,7 @@ struct AdvancedValues {
   int32_t holdToClick = 0;
   Trigger startTrigger;
   Trigger stopTrigger;
+  int32_t stopOnMouseMove = 0;
 };
 
 AdvancedValues SnapshotOf(const AdvancedSettingsRecord& record) noexcept;
@@ -80,6 +84,7 @@ enum AdvancedKey : int {
   HoldToClickKey,
   StartTriggerKey,
   StopTriggerKey,
+  StopOnMouseMoveKey,
   AdvancedKeyCount
 };
 extern const wchar_t* const AdvancedKeyNames[AdvancedKeyCount];

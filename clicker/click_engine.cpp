@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <random>
 #include <utility>
 
@@ -11,12 +12,15 @@
 #include "clicker/click_cycle.h"
 #include "clicker/click_settings.h"
 #include "clicker/hotkeys.h"
+#include "clicker/input_hooks.h"
 #include "clicker/trigger_state.h"
 
 std::atomic<bool> LeftRunning{false};
 std::atomic<bool> RightRunning{false};
+std::atomic<bool> SequenceRunning{false};
 CRITICAL_SECTION LeftLock;
 CRITICAL_SECTION RightLock;
+CRITICAL_SECTION SequenceLock;
 
 namespace {
 
@@ -39,6 +43,11 @@ struct ButtonEngine {
 // handles, so that no initialisation order can undo their creation.
 HANDLE leftStopSignal;
 HANDLE rightStopSignal;
+HANDLE sequenceStopSignal;
+
+// The sequence's record runs no method and no interval of its own.
+const std::atomic<int32_t> noMethod{0};
+const std::atomic<int32_t> noInterval{0};
 
 ButtonEngine LeftEngine{{LeftRunning, ClickSettings.LeftKey, ClickSettings.LeftInterval, &AdvancedSettings.left},
                         LeftLock,
@@ -52,6 +61,16 @@ ButtonEngine RightEngine{{RightRunning, ClickSettings.RightKey, ClickSettings.Ri
                          MOUSEEVENTF_RIGHTUP,
                          rightStopSignal,
                          OffScreenRight};
+// The sequence's thread, instead of the two above while a sequence runs.
+ButtonEngine SequenceEngine{{SequenceRunning, noMethod, noInterval}, SequenceLock, 0, 0, sequenceStopSignal, 0};
+
+// What the sequence's thread holds down, under SequenceEngine.pressLock as a button's
+// press is under its own: the end of the process releases all of it.
+struct SequenceHeld {
+  bool buttons[3] = {};  // by MouseButton
+  uint32_t keys[8] = {};
+  int keyCount = 0;
+} sequenceHeld;
 
 bool clickLocksReady = false;
 
@@ -73,9 +92,10 @@ void SleepMicroseconds(int64_t microseconds) {
   }
 }
 
-class MousePlatform final : public ClickPlatform {
+// The clock and the waits of one click or sequence thread, on its engine's stop signal.
+class DeadlineClock {
  public:
-  explicit MousePlatform(ButtonEngine& engine) : engine_(engine) {
+  explicit DeadlineClock(const HANDLE& stopSignal) : stopSignal_(stopSignal) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     frequency_ = frequency.QuadPart > 0 ? frequency.QuadPart : 1;
@@ -84,7 +104,7 @@ class MousePlatform final : public ClickPlatform {
     random_.seed(static_cast<uint32_t>(counter.QuadPart) ^ GetCurrentThreadId());
   }
 
-  int64_t NowMicroseconds() noexcept override {
+  int64_t Now() noexcept {
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
     // In two parts: counter * 1000000 overflows after some weeks of uptime.
@@ -94,13 +114,13 @@ class MousePlatform final : public ClickPlatform {
   // A pause waits on the stop signal, so that a stop ends it at once, but only until
   // shortly before the deadline; the rest is slept precisely. A stop in that last
   // stretch is seen when the pause ends.
-  bool WaitUntil(int64_t deadline, bool interruptible) noexcept override {
+  bool WaitUntil(int64_t deadline, bool interruptible) noexcept {
     for (;;) {
-      const int64_t remaining = deadline - NowMicroseconds();
+      const int64_t remaining = deadline - Now();
       if (remaining <= 0) return true;
-      if (interruptible && engine_.stopSignal != nullptr && remaining >= PreciseStretch + 1000) {
+      if (interruptible && stopSignal_ != nullptr && remaining >= PreciseStretch + 1000) {
         const int64_t ms = std::min<int64_t>((remaining - PreciseStretch) / 1000, MaxWaitMs);
-        const DWORD result = WaitForSingleObject(engine_.stopSignal, static_cast<DWORD>(ms));
+        const DWORD result = WaitForSingleObject(stopSignal_, static_cast<DWORD>(ms));
         if (result == WAIT_OBJECT_0) return false;
         if (result == WAIT_FAILED) SleepMicroseconds(ms * 1000);
         continue;
@@ -109,10 +129,41 @@ class MousePlatform final : public ClickPlatform {
     }
   }
 
+  uint32_t Random() noexcept { return static_cast<uint32_t>(random_()); }
+
+ private:
+  // Longer than the late wake-ups of a busy machine, short enough not to matter to a stop.
+  static constexpr int64_t PreciseStretch = 10000;
+  // Long pauses are waited in pieces, well below INFINITE.
+  static constexpr int64_t MaxWaitMs = 0x7FFFFFFF;
+  const HANDLE& stopSignal_;
+  int64_t frequency_;
+  std::mt19937 random_;
+};
+
+// The program's own moves are no hand on the mouse: the watch measures from the point
+// the cursor is put on, set before it moves, and from where it landed (the desktop's
+// edge may stop it short).
+void PutCursor(int32_t x, int32_t y) {
+  SetMoveReference(x, y);
+  SetCursorPos(x, y);
+  POINT landed;
+  if (GetCursorPos(&landed)) SetMoveReference(landed.x, landed.y);
+}
+
+class MousePlatform final : public ClickPlatform {
+ public:
+  explicit MousePlatform(ButtonEngine& engine) : engine_(engine), clock_(engine.stopSignal) {}
+
+  int64_t NowMicroseconds() noexcept override { return clock_.Now(); }
+  bool WaitUntil(int64_t deadline, bool interruptible) noexcept override {
+    return clock_.WaitUntil(deadline, interruptible);
+  }
+
   void Press() noexcept override {
     EnterCriticalSection(&engine_.pressLock);
     if (!engine_.ended) {
-      mouse_event(engine_.pressEvent, 0, 0, 0, 0);
+      mouse_event(engine_.pressEvent, 0, 0, 0, OwnInputSignature);
       engine_.pressed = true;
     }
     LeaveCriticalSection(&engine_.pressLock);
@@ -120,23 +171,121 @@ class MousePlatform final : public ClickPlatform {
   void Release() noexcept override {
     EnterCriticalSection(&engine_.pressLock);
     if (engine_.pressed) {
-      mouse_event(engine_.releaseEvent, 0, 0, 0, 0);
+      mouse_event(engine_.releaseEvent, 0, 0, 0, OwnInputSignature);
       engine_.pressed = false;
     }
     LeaveCriticalSection(&engine_.pressLock);
   }
   // The press then lands where the cursor is, at the point.
-  void MoveCursor(int32_t x, int32_t y) noexcept override { SetCursorPos(x, y); }
-  uint32_t Random() noexcept override { return static_cast<uint32_t>(random_()); }
+  void MoveCursor(int32_t x, int32_t y) noexcept override { PutCursor(x, y); }
+  uint32_t Random() noexcept override { return clock_.Random(); }
 
  private:
-  // Longer than the late wake-ups of a busy machine, short enough not to matter to a stop.
-  static constexpr int64_t PreciseStretch = 10000;
-  // Long pauses are waited in pieces, well below INFINITE.
-  static constexpr int64_t MaxWaitMs = 0x7FFFFFFF;
   ButtonEngine& engine_;
-  int64_t frequency_;
-  std::mt19937 random_;
+  DeadlineClock clock_;
+};
+
+void SendMouseButton(MouseButton button, bool down) {
+  static const DWORD downFlags[] = {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_MIDDLEDOWN};
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  // Each button's up flag is the bit above its down flag.
+  input.mi.dwFlags = down ? downFlags[button] : downFlags[button] << 1;
+  input.mi.dwExtraInfo = OwnInputSignature;
+  SendInput(1, &input, sizeof(input));
+}
+
+// Keys whose scan code comes after the prefix E0: without the flag a game that reads
+// scan codes sees the key of the numeric keypad, or the left one of a pair.
+bool IsExtendedKey(uint32_t key) {
+  switch (key) {
+    case VK_INSERT:
+    case VK_DELETE:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_RCONTROL:
+    case VK_RMENU:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_APPS:
+    case VK_DIVIDE:
+    case VK_NUMLOCK:
+    case VK_SNAPSHOT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// As a user's key: the input queue of the window in front gets it, with the scan code
+// that games read instead of the virtual key.
+void SendKey(uint32_t key, bool down) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = static_cast<WORD>(key);
+  input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+  input.ki.dwFlags = (down ? 0 : KEYEVENTF_KEYUP) | (IsExtendedKey(key) ? KEYEVENTF_EXTENDEDKEY : 0);
+  input.ki.dwExtraInfo = OwnInputSignature;
+  SendInput(1, &input, sizeof(input));
+}
+
+class StepPlatform final : public SequencePlatform {
+ public:
+  StepPlatform() : clock_(SequenceEngine.stopSignal) {}
+
+  int64_t NowMicroseconds() noexcept override { return clock_.Now(); }
+  bool WaitUntil(int64_t deadline, bool interruptible) noexcept override {
+    return clock_.WaitUntil(deadline, interruptible);
+  }
+  void Press(MouseButton button) noexcept override {
+    Held([button](SequenceHeld& held) {
+      if (held.buttons[button]) return;
+      SendMouseButton(button, true);
+      held.buttons[button] = true;
+    });
+  }
+  void Release(MouseButton button) noexcept override {
+    Held([button](SequenceHeld& held) {
+      if (!held.buttons[button]) return;
+      SendMouseButton(button, false);
+      held.buttons[button] = false;
+    });
+  }
+  void KeyDown(uint32_t key) noexcept override {
+    Held([key](SequenceHeld& held) {
+      if (held.keyCount == static_cast<int>(std::size(held.keys))) return;
+      SendKey(key, true);
+      held.keys[held.keyCount++] = key;
+    });
+  }
+  void KeyUp(uint32_t key) noexcept override {
+    Held([key](SequenceHeld& held) {
+      for (int i = 0; i < held.keyCount; ++i) {
+        if (held.keys[i] != key) continue;
+        SendKey(key, false);
+        held.keys[i] = held.keys[--held.keyCount];
+        return;
+      }
+    });
+  }
+  void MoveCursor(int32_t x, int32_t y) noexcept override { PutCursor(x, y); }
+  uint32_t Random() noexcept override { return clock_.Random(); }
+
+ private:
+  // A press after the end of the process has released everything would stay down.
+  template <typename Change>
+  static void Held(Change&& change) {
+    EnterCriticalSection(&SequenceEngine.pressLock);
+    if (!SequenceEngine.ended) change(sequenceHeld);
+    LeaveCriticalSection(&SequenceEngine.pressLock);
+  }
+  DeadlineClock clock_;
 };
 
 DWORD RunButton(ButtonEngine& engine) {
@@ -147,6 +296,20 @@ DWORD RunButton(ButtonEngine& engine) {
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
   MousePlatform platform(engine);
   RunClickThread(engine.button, platform);
+  timeEndPeriod(1);
+  return 0;
+}
+
+// The settings the start key finds (UI thread), and the copy a sequence thread reads
+// while it lives: the copy is taken only by a start that creates the thread.
+SequenceValues sequence;
+SequenceValues runningSequence;
+
+DWORD WINAPI SequenceThread(LPVOID) {
+  timeBeginPeriod(1);
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+  StepPlatform platform;
+  RunSequence(SequenceEngine.button, runningSequence, platform);
   timeEndPeriod(1);
   return 0;
 }
@@ -184,10 +347,18 @@ struct ReleaseButtonsAtExit {
     for (ButtonEngine* engine : {&LeftEngine, &RightEngine}) {
       EnterCriticalSection(&engine->pressLock);
       engine->ended = true;
-      if (engine->pressed) mouse_event(engine->releaseEvent, 0, 0, 0, 0);
+      if (engine->pressed) mouse_event(engine->releaseEvent, 0, 0, 0, OwnInputSignature);
       engine->pressed = false;
       LeaveCriticalSection(&engine->pressLock);
     }
+    EnterCriticalSection(&SequenceEngine.pressLock);
+    SequenceEngine.ended = true;
+    for (int button = LeftButton; button <= MiddleButton; ++button) {
+      if (sequenceHeld.buttons[button]) SendMouseButton(static_cast<MouseButton>(button), false);
+    }
+    while (sequenceHeld.keyCount > 0) SendKey(sequenceHeld.keys[--sequenceHeld.keyCount], false);
+    sequenceHeld = SequenceHeld{};
+    LeaveCriticalSection(&SequenceEngine.pressLock);
   }
 } releaseButtonsAtExit;
 
@@ -206,6 +377,16 @@ DWORD heldKeyPressed = 0;  // GetTickCount() at the last press of the held key
 bool heldKeySeenDown = false;
 
 bool HoldToClick() { return AdvancedSettings.holdToClick.load() == 1; }
+
+// From the start on, a hand on the mouse stops everything; the distance is measured
+// from where the cursor is now.
+void WatchHand() {
+  const int32_t threshold = AdvancedSettings.stopOnMouseMove.load();
+  POINT cursor;
+  if (threshold <= 0 || !GetCursorPos(&cursor)) return;
+  SetMoveReference(cursor.x, cursor.y);
+  SetMoveWatch(HotKeyWindow(), threshold);
+}
 
 // A hot-key gives no message for the release, so its key's state is polled while it
 // is down; GetAsyncKeyState sees it whichever window has the focus.
@@ -234,32 +415,39 @@ bool PointOnNoMonitor(const ButtonEngine& engine) {
 void InitializeClickLocks() {
   InitializeCriticalSection(&LeftLock);
   InitializeCriticalSection(&RightLock);
-  InitializeCriticalSection(&LeftEngine.pressLock);
-  InitializeCriticalSection(&RightEngine.pressLock);
+  InitializeCriticalSection(&SequenceLock);
+  for (ButtonEngine* engine : {&LeftEngine, &RightEngine, &SequenceEngine}) {
+    InitializeCriticalSection(&engine->pressLock);
+  }
   // Without a signal a stop still ends the threads, only after their pause.
   leftStopSignal = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   rightStopSignal = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  sequenceStopSignal = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   clickLocksReady = true;
 }
 
 DWORD WINAPI LeftClickThread(LPVOID) { return RunButton(LeftEngine); }
 DWORD WINAPI RightClickThread(LPVOID) { return RunButton(RightEngine); }
 
-namespace {
-SequenceValues sequence;  // the engine runs nothing of it yet
-}  // namespace
-
-void SetSequence(const SequenceValues& values) { sequence = values; }
+void SetSequence(const SequenceValues& values) {
+  // Its thread reads its own copy, which must not change under it: a sequence that
+  // runs stops, and the new steps run from the next start.
+  if (SequenceEngine.button.threadAlive.load()) Stop(SequenceEngine);
+  sequence = values;
+}
 const SequenceValues& CurrentSequence() { return sequence; }
 
 void StopClicking() {
   Stop(LeftEngine);
   Stop(RightEngine);
+  Stop(SequenceEngine);
+  SetMoveWatch(nullptr, 0);
 }
 
 bool WaitForClickThreads(DWORD timeoutMs) {
   const DWORD begun = GetTickCount();
-  while (LeftEngine.button.threadAlive.load() || RightEngine.button.threadAlive.load()) {
+  while (LeftEngine.button.threadAlive.load() || RightEngine.button.threadAlive.load() ||
+         SequenceEngine.button.threadAlive.load()) {
     if (GetTickCount() - begun >= timeoutMs) return false;
     Sleep(1);
   }
@@ -267,7 +455,7 @@ bool WaitForClickThreads(DWORD timeoutMs) {
 }
 
 uint32_t OnTriggerPressed(TriggerRole role, UINT key, bool polled) {
-  bool clicking = false;
+  bool clicking = IsClicking(SequenceEngine.button);
   for (const ButtonEngine* engine : {&LeftEngine, &RightEngine}) {
     const int32_t method = engine->button.method.load();
     clicking = clicking || (IsClicking(engine->button) && (method == SingleClick || method == DoubleClick));
@@ -282,6 +470,17 @@ uint32_t OnTriggerPressed(TriggerRole role, UINT key, bool polled) {
   }
   if (decision.action == TriggerDecision::Stop) StopClicking();
   if (decision.action != TriggerDecision::Start) return 0;
+  // A held key's repeats would find the cursor again and again, and a slow hand would
+  // never get far enough.
+  if (!decision.repeated) WatchHand();
+  if (SequenceRuns(sequence)) {
+    // A repeat leaves alone a sequence whose rounds ran out.
+    if (IsClicking(SequenceEngine.button) || (decision.repeated && SequenceRunning.load())) return 0;
+    // A thread that carries on for this start reads the copy it began with.
+    if (!SequenceEngine.button.threadAlive.load()) runningSequence = sequence;
+    Start(SequenceEngine, SequenceThread);
+    return 0;
+  }
   uint32_t offScreen = 0;
   for (auto [engine, procedure] : {std::pair{&LeftEngine, LeftClickThread}, {&RightEngine, RightClickThread}}) {
     // A repeat leaves alone a button whose clicks ran out, and tells nothing again.

@@ -13,9 +13,13 @@
 // its own flag without a lock.
 extern std::atomic<bool> LeftRunning;
 extern std::atomic<bool> RightRunning;
+// The same for the sequence, which runs on a thread of its own instead of the two
+// buttons' threads.
+extern std::atomic<bool> SequenceRunning;
 // Taken only by the stop path, each around the clearing of its own button's flag.
 extern CRITICAL_SECTION LeftLock;
 extern CRITICAL_SECTION RightLock;
+extern CRITICAL_SECTION SequenceLock;
 // Called once before the main dialog exists.
 void InitializeClickLocks();
 
@@ -34,14 +38,16 @@ uint32_t OnHotKey(WPARAM id);
 uint32_t OnSideButton(WPARAM role, LPARAM data);
 
 // The sequence the start key runs from now on when SequenceRuns says so; otherwise the
-// two buttons click as their settings say. UI thread only.
+// two buttons click as their settings say. A sequence that runs is stopped: its thread
+// reads the steps it began with until it ends. UI thread only.
 void SetSequence(const SequenceValues& values);
 const SequenceValues& CurrentSequence();
 
-// The stop path: clears both flags and cuts the threads' pauses short.
+// The stop path: clears the flags and cuts the threads' pauses short. Also what a hand
+// on the mouse does (WM_HANDMOVED).
 void StopClicking();
 
-// Waits, at most timeoutMs, until neither button has a click thread; true when none
+// Waits, at most timeoutMs, until no button and no sequence has a thread; true when none
 // is left.
 bool WaitForClickThreads(DWORD timeoutMs);
 

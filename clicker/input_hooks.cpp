@@ -1,5 +1,6 @@
 #include "clicker/input_hooks.h"
 
+#include <atomic>
 #include <optional>
 
 #include "common/window_messages.h"
@@ -29,6 +30,15 @@ InputSessionKind sessionKind = InputSessionKind::Pick;
 std::optional<InputSession> session;
 POINT pickedPoint = {};
 
+// The move watch: set from any thread, read by the mouse hook.
+std::atomic<HWND> moveWindow{nullptr};
+std::atomic<int32_t> moveThreshold{0};
+std::atomic<int64_t> moveReference{0};  // x in the high half, y in the low one
+
+int64_t PackReference(int32_t x, int32_t y) {
+  return static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(x)) << 32) | static_cast<uint32_t>(y));
+}
+
 LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM data);
 LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM data);
 
@@ -43,7 +53,8 @@ bool Hook(HHOOK& hook, int kind, HOOKPROC procedure, bool wanted) {
 
 bool UpdateHooks() {
   const bool sideButtons = sideButtonRoles[0] >= 0 || sideButtonRoles[1] >= 0 || sideButtonHeld[0] || sideButtonHeld[1];
-  const bool mouse = Hook(mouseHook, WH_MOUSE_LL, MouseHook, sideButtons || session.has_value());
+  const bool mouse =
+      Hook(mouseHook, WH_MOUSE_LL, MouseHook, sideButtons || session.has_value() || moveThreshold.load() > 0);
   return Hook(keyboardHook, WH_KEYBOARD_LL, KeyboardHook, session.has_value()) && mouse;
 }
 
@@ -89,8 +100,25 @@ bool ToSideButtons(uint32_t key, bool down) {
   return false;
 }
 
+// A move of the user's that went far enough from the reference: the watch ends and
+// the window is told.
+void WatchMove(const MSLLHOOKSTRUCT& event) {
+  const int32_t threshold = moveThreshold.load();
+  if (threshold <= 0) return;
+  if ((event.flags & LLMHF_INJECTED) != 0 && event.dwExtraInfo == OwnInputSignature) return;
+  const int64_t reference = moveReference.load();
+  const int64_t dx = event.pt.x - static_cast<int32_t>(static_cast<uint64_t>(reference) >> 32);
+  const int64_t dy = event.pt.y - static_cast<int32_t>(static_cast<uint32_t>(reference));
+  if (dx * dx + dy * dy < int64_t{threshold} * threshold) return;
+  int32_t expected = threshold;
+  if (!moveThreshold.compare_exchange_strong(expected, 0)) return;
+  PostMessageW(moveWindow.load(), WM_HANDMOVED, 0, 0);
+  PostMessageW(hookWindow, HookUpdate, 0, 0);
+}
+
 LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM data) {
   const auto* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(data);
+  if (code == HC_ACTION && message == WM_MOUSEMOVE) WatchMove(*event);
   uint32_t key = 0;
   bool down = false;
   switch (message) {
@@ -220,3 +248,14 @@ bool BeginInputSession(HWND window, InputSessionKind kind) {
 void EndInputSession() {
   if (hookWindow != nullptr) (void)Request(HookEndSession, 0, 0);
 }
+
+void SetMoveWatch(HWND window, int32_t threshold) {
+  moveWindow.store(window);
+  const int32_t before = moveThreshold.exchange(threshold > 0 && window != nullptr ? threshold : 0);
+  // Nothing to change on a thread that never had to start, nor for a watch that stays off.
+  if (before <= 0 && threshold <= 0) return;
+  HWND hooks = threshold > 0 ? HookWindow() : hookWindow;
+  if (hooks != nullptr) PostMessageW(hooks, HookUpdate, 0, 0);
+}
+
+void SetMoveReference(int32_t x, int32_t y) { moveReference.store(PackReference(x, y)); }

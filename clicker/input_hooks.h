@@ -9,7 +9,12 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "clicker/input_session.h"
+
+// Marks the mouse and key events the program sends itself, so that its hooks know them.
+constexpr ULONG_PTR OwnInputSignature = 0x51574331;
 
 // The side buttons' roles as triggers (a TriggerRole, or -1: none). Their presses and
 // releases are kept from every window and posted to window as WM_SIDEBUTTON. A
@@ -24,3 +29,12 @@ bool BeginInputSession(HWND window, InputSessionKind kind);
 // Ends the session, if any: nothing more is posted for it, and its hooks go unless
 // the side buttons need the mouse hook.
 void EndInputSession();
+
+// While threshold is above 0, a move of the mouse by the user (any move but the
+// program's own, other programs' injected ones included) that ends threshold pixels
+// or more from the reference point posts WM_HANDMOVED to window, once; the watch is
+// then off until the next call. 0: off. Any thread.
+void SetMoveWatch(HWND window, int32_t threshold);
+// Where the program put or found the cursor: set before its own moves, so that they
+// never count. Any thread.
+void SetMoveReference(int32_t x, int32_t y);

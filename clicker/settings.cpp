@@ -38,8 +38,9 @@ void ReadSequenceText(const wchar_t* name, wchar_t* text, size_t capacity) {
 std::vector<BadSequenceKey> LoadSequence(SequenceValues& values) { return ReadSequence(values, ReadSequenceText); }
 
 bool SaveSequence(const SequenceValues& values) {
-  return WriteSequence(values, ReadSequenceText,
-                       [](const wchar_t* name, const wchar_t* text) { return WriteIniText(SequenceSection, name, text); });
+  return WriteSequence(values, ReadSequenceText, [](const wchar_t* name, const wchar_t* text) {
+    return WriteIniText(SequenceSection, name, text);
+  });
 }
 
 void ReadConfigText(const wchar_t* key, wchar_t* text, size_t capacity) {

@@ -15,6 +15,8 @@ constexpr UINT WM_BANNER_LAYOUT = WM_USER + 7;  // lay the strip out again after
 // MAKELPARAM(its virtual key, 1 when down).
 constexpr UINT WM_SIDEBUTTON = WM_USER + 8;
 constexpr UINT WM_BANNER_CHECKED = WM_USER + 9;  // wParam: the page answered 200 over a valid certificate
+// The user moved the mouse by hand while the program clicked, from the input hooks.
+constexpr UINT WM_HANDMOVED = WM_USER + 10;
 
 // To the window that began a pick or a capture, from the input hooks.
 // A pick ended: wParam an InputSessionEnd, lParam the point picked as MAKELPARAM(x, y).

@@ -48,6 +48,7 @@
 #define IDC_HOLD_TO_CLICK 1220
 #define IDC_START_TRIGGER 1221
 #define IDC_STOP_TRIGGER 1222
+#define IDC_STOP_ON_MOVE 1223
 
 // Dialog "序列": the list of steps, the editor of one step and its buttons, then the
 // values of the whole sequence; its buttons are IDOK and IDCANCEL.

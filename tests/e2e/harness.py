@@ -210,16 +210,18 @@ def now_us():  # the click target's clock: Wine's performance counter
     return int(time.clock_gettime(time.CLOCK_MONOTONIC_RAW) * 1e6)
 
 
-class Target:  # qw_click_target.exe over the whole screen, under the cursor: every button event it receives
+class Target:  # qw_click_target.exe over the whole screen, under the cursor: every button and key event it receives
     def __init__(self):
         self.log = os.path.join(PREFIX, "drive_c", "clicks-%s.log" % uuid.uuid4().hex)
         self.process = subprocess.Popen([WINE, os.path.join(TOOLS, "qw_click_target.exe"), winpath(self.log)], **OUT)
-        wait(lambda: os.path.exists(self.log), 30, "the click target")
+        wait(lambda: os.path.exists(self.log), 60, "the click target")  # a busy machine starts Wine slowly
         xdo("mousemove", 50, 700)
 
-    def events(self, since=0):
+    def events(self, since=0, where=False):  # (time, button event); with where, keys too, and the point or key, queued
         with open(self.log) as f:
-            return [(int(t), e) for t, e, _ in (line.split() for line in f) if e != "ready" and int(t) >= since]
+            skip = ("ready",) if where else ("ready", "KD", "KU")
+            lines = [line.split() for line in f if line.split()[1] not in skip and int(line.split()[0]) >= since]
+        return [(int(t), e) + ((tuple(map(int, w.split(","))), int(q)) if where else ()) for t, e, q, w in lines]
 
     def wait_count(self, count, since=0, kinds="LDRD"):
         return wait(lambda: len([1 for _, e in self.events(since) if e in kinds]) >= count, 30, "%d clicks" % count)

@@ -125,11 +125,13 @@ class AdvancedTest(h.Case):
 
     def test_bad_values_are_named_at_startup_and_replaced_by_their_defaults(self):
         extra = ("LeftHold=0\nRightJitter=abc\nLeftPoint=1,2,3\nLeftCount=12abc\nHoldToClick=2\nRightPoint=5000,5000\n"
-                 "StopTrigger=Alt+Ctrl+K\nStartTrigger=Ctrl+XButton1\n")
+                 "StopTrigger=Alt+Ctrl+K\nStartTrigger=Ctrl+XButton1\nStopOnMouseMove=1001\n"
+                 "[Sequence]\nEnabled=1\nStep1=Left * 0\nStep2=Left 1,2,3 0\n")  # with it the start key runs no step
         app = self.begin(extra, wait_dialog=False, right=1)
         box = h.message_box("高级设置错误")
-        self.assertEqual(re.findall(r"\n(\w+)：应为", box["text"]),
-                         ["LeftHold", "LeftCount", "RightJitter", "LeftPoint", "HoldToClick", "StartTrigger", "StopTrigger"])
+        self.assertEqual(re.findall(r"\n(\w+)：应为", box["text"]), ["LeftHold", "LeftCount", "RightJitter", "LeftPoint",
+                         "HoldToClick", "StartTrigger", "StopTrigger", "StopOnMouseMove"])
+        self.assertRegex(h.message_box("序列设置错误")["text"], "\n\nStep2：应为 [^\n]+\n\n本次运行不使用序列")
         app.wait_dialog()
         self.assertEqual(app.read_ini(), h.ini_text(extra=extra, right=1))
         since = h.now_us()
@@ -146,7 +148,7 @@ class AdvancedTest(h.Case):
         dialog = h.probe(h.find("高级设置"))
         edits = {c["id"]: c["hwnd"] for c in dialog["controls"]}
         tips = {i for i, _ in dialog["tips"]}
-        self.assertEqual({1201, 1202, 1203, 1204, 1205, 1206, 1211, 1216, 1220, 1221, 1222, 1, 2} - tips, set(), "tips")
+        self.assertEqual({1201, 1202, 1203, 1204, 1205, 1206, 1211, 1216, 1220, 1221, 1222, 1223, 1, 2} - tips, set())
         hwnd = h.find("高级设置")
         h.send(edits[1201], h.WM_SETTEXT, 0, "0")
         h.post(hwnd, h.WM_COMMAND, 1)

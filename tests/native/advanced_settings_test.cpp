@@ -24,6 +24,8 @@ TEST(AdvancedKeys, WholeDecimalsWithinTheirRangesOrDefaults) {
       {LeftPointKey, L"-32769,1", false, L""}, {LeftPointKey, L"1,32768", false, L""}, {LeftPointKey, L"10", false, L""},
       {LeftPointKey, L"1,2,3", false, L""}, {LeftPointKey, L",5", false, L""}, {RightPointKey, L"  ", true, L""},
       {HoldToClickKey, L"1", true, L"1"}, {HoldToClickKey, L"2", false, L"0"}, {HoldToClickKey, L"-1", false, L"0"},
+      {StopOnMouseMoveKey, L" 1000", true, L"1000"}, {StopOnMouseMoveKey, L"1001", false, L"0"},
+      {StopOnMouseMoveKey, L"", true, L"0"}, {StopOnMouseMoveKey, L"-1", false, L"0"},
   };  // clang-format on
   for (const auto& [key, text, accepted, stored] : cases) {
     AdvancedValues values;

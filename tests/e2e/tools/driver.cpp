@@ -3,11 +3,13 @@
 //   qw_driver probe <hwnd> <file> [n]      -> runs qw_probe.dll inside the window's process (after n repaints)
 //   qw_driver send|post <hwnd> <message or registered name> <wParam> <lParam>
 //   qw_driver keys <vk>...                 -> "0"/"1" for each: down as the whole session sees it
+//   qw_driver move <x> <y>                 -> the mouse moved there as another program moves it
 //   qw_driver hold <vk> <seconds> [modifiers] -> "held" once the hot-key is ours (vk 0: a low-level keyboard hook
 //   that passes every key on); untray <hwnd> <id>: as a restarting
 //   shell qw_driver log <file> <what>... -> appends a line: stands in for the browser and editor
 // Built again as qw_click_target.exe <file>: a window over the whole screen that logs
-// "<microseconds> <LD|LU|RD|RU|XD|XU|ready> <message time>" for every button event.
+// "<microseconds> <LD|LU|RD|RU|MD|MU|XD|XU|KD|KU|ready> <message time> <x,y | vk,scan,extended>" for every
+// button and key event.
 #include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
@@ -133,16 +135,23 @@ int Log(int argc, wchar_t** argv) {
 const wchar_t* targetLog;
 
 LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  static const wchar_t* const names[] = {L"LD", L"LU", L"", L"RD", L"RU", L"", L"", L"", L"", L"", L"XD", L"XU"};
-  if (message >= WM_LBUTTONDOWN && message <= WM_XBUTTONUP && *names[message - WM_LBUTTONDOWN]) {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    Append(targetLog, std::to_wstring(now.QuadPart * 1000000 / frequency.QuadPart) + L" " +
-                          names[message - WM_LBUTTONDOWN] + L" " + std::to_wstring(GetMessageTime()) + L"\n");
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
+  static const wchar_t* const names[] = {L"LD", L"LU", L"", L"RD", L"RU", L"", L"MD", L"MU", L"", L"", L"XD", L"XU"};
+  const bool button = message >= WM_LBUTTONDOWN && message <= WM_XBUTTONUP && *names[message - WM_LBUTTONDOWN];
+  if (!button && message != WM_KEYDOWN && message != WM_KEYUP) return DefWindowProcW(window, message, wParam, lParam);
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  // A button's point (the window's client area is the screen's), or a key's virtual key, scan code and extended flag.
+  const std::wstring where = button ? std::to_wstring(static_cast<short>(LOWORD(lParam))) + L"," +
+                                          std::to_wstring(static_cast<short>(HIWORD(lParam)))
+                                    : std::to_wstring(wParam) + L"," + std::to_wstring((lParam >> 16) & 0xFF) + L"," +
+                                          std::to_wstring((lParam >> 24) & 1);
+  Append(targetLog, std::to_wstring(now.QuadPart * 1000000 / frequency.QuadPart) + L" " +
+                        (button                  ? names[message - WM_LBUTTONDOWN]
+                         : message == WM_KEYDOWN ? L"KD"
+                                                 : L"KU") +
+                        L" " + std::to_wstring(GetMessageTime()) + L" " + where + L"\n");
+  return 0;
 }
 
 int Target(const wchar_t* log) {
@@ -189,6 +198,13 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"hold" && argc >= 4) return Hold(Number(argv[2]), Number(argv[3]), argc > 4 ? Number(argv[4]) : 0);
   if (command == L"untray" && argc == 4) return Untray(Window(argv[2]), Number(argv[3]));
+  if (command == L"move" && argc == 4) {  // as another program moves the mouse: injected
+    INPUT input = {};
+    input.type = INPUT_MOUSE, input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dx = static_cast<LONG>(Number(argv[2]) * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
+    input.mi.dy = static_cast<LONG>(Number(argv[3]) * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+    return SendInput(1, &input, sizeof(input)) == 1 ? 0 : 1;
+  }
   if (command == L"log" && argc >= 3) return Log(argc, argv);
   return 64;
 }
