@@ -3,6 +3,7 @@
 #include <atomic>
 #include <optional>
 
+#include "clicker/advanced_settings.h"
 #include "common/window_messages.h"
 
 namespace {
@@ -33,11 +34,7 @@ POINT pickedPoint = {};
 // The move watch: set from any thread, read by the mouse hook.
 std::atomic<HWND> moveWindow{nullptr};
 std::atomic<int32_t> moveThreshold{0};
-std::atomic<int64_t> moveReference{0};  // x in the high half, y in the low one
-
-int64_t PackReference(int32_t x, int32_t y) {
-  return static_cast<int64_t>((static_cast<uint64_t>(static_cast<uint32_t>(x)) << 32) | static_cast<uint32_t>(y));
-}
+std::atomic<int64_t> moveReference{PackPoint(ClickPoint{true, 0, 0})};  // read whole, as a fixed point is
 
 LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM data);
 LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM data);
@@ -106,9 +103,9 @@ void WatchMove(const MSLLHOOKSTRUCT& event) {
   const int32_t threshold = moveThreshold.load();
   if (threshold <= 0) return;
   if ((event.flags & LLMHF_INJECTED) != 0 && event.dwExtraInfo == OwnInputSignature) return;
-  const int64_t reference = moveReference.load();
-  const int64_t dx = event.pt.x - static_cast<int32_t>(static_cast<uint64_t>(reference) >> 32);
-  const int64_t dy = event.pt.y - static_cast<int32_t>(static_cast<uint32_t>(reference));
+  const ClickPoint reference = UnpackPoint(moveReference.load());
+  const int64_t dx = int64_t{event.pt.x} - reference.x;
+  const int64_t dy = int64_t{event.pt.y} - reference.y;
   if (dx * dx + dy * dy < int64_t{threshold} * threshold) return;
   int32_t expected = threshold;
   if (!moveThreshold.compare_exchange_strong(expected, 0)) return;
@@ -258,4 +255,4 @@ void SetMoveWatch(HWND window, int32_t threshold) {
   if (hooks != nullptr) PostMessageW(hooks, HookUpdate, 0, 0);
 }
 
-void SetMoveReference(int32_t x, int32_t y) { moveReference.store(PackReference(x, y)); }
+void SetMoveReference(int32_t x, int32_t y) { moveReference.store(PackPoint(ClickPoint{true, x, y})); }
