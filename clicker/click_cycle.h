@@ -57,8 +57,9 @@ struct ClickButton {
   // The start whose clicks ran out; while it is the latest one the button is idle
   // although its flag stays set, and the next start begins it again.
   std::atomic<uint32_t> spentStart{~0u};
-  // True from the start that creates the button's thread until that thread has
-  // decided to end; a start that finds it true relies on that thread.
+  // True from the start that sets the button's thread going until that thread has
+  // decided to end its run (and wait for a start again); a start that finds it true
+  // relies on that run.
   std::atomic<bool> threadAlive{false};
 };
 
@@ -66,18 +67,18 @@ struct ClickButton {
 bool IsClicking(const ClickButton& button) noexcept;
 
 // The start path of one button. Call only while it is not clicking; sets the flag.
-// True when the caller must create a thread; false when the button's earlier thread
-// has not ended yet and carries on instead, so one button never has two.
+// True when the caller must set the thread going; false when the thread has not ended
+// the run of an earlier start yet and carries on instead, so one button never has two.
 bool BeginClicking(ClickButton& button) noexcept;
 
-// The start path, when the thread it had to create could not be created. The flag
-// stays set, so later starts create nothing until a stop.
+// The start path, when the thread it had to set going could not be made or woken. The
+// flag stays set, so later starts try nothing until a stop.
 void ClickThreadNotCreated(ClickButton& button) noexcept;
 
 // Asked by a thread body before each run and once it has stopped or run out: true
 // while the button clicks, and also when a start came in just as the thread was
-// about to end and relies on it; false when the thread must end now, and from then
-// on a start creates a new one.
+// about to end and relies on it; false when the run must end now, and from then on a
+// start sets the thread going again.
 bool KeepClicking(ClickButton& button) noexcept;
 
 // The body of a click thread: cycles of clicks by the button's method, each followed

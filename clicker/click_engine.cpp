@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <iterator>
 #include <random>
-#include <utility>
 
 #include "clicker/advanced_settings.h"
 #include "clicker/click_cycle.h"
@@ -24,6 +23,10 @@ CRITICAL_SECTION SequenceLock;
 
 namespace {
 
+struct ButtonEngine;
+// What a click thread does for one start, until its clicks end or a stop.
+using EngineRun = void (*)(ButtonEngine& engine);
+
 struct ButtonEngine {
   ClickButton button;
   CRITICAL_SECTION& lock;
@@ -31,6 +34,14 @@ struct ButtonEngine {
   DWORD releaseEvent;
   HANDLE& stopSignal;
   uint32_t offScreenBit;  // in what a start reports
+  EngineRun run;
+  // The engine's thread, made by its first start and kept for the whole run: it
+  // waits on the start signal (auto-reset), which a start sets. Creating a thread
+  // takes milliseconds, waking one that waits does not, so the first press follows
+  // the key. Not made before the first start: under Wine each thread holds about a
+  // megabyte, and most runs never click some buttons or a sequence.
+  HANDLE thread = nullptr;
+  HANDLE startSignal = nullptr;
   // Around each press and release with its mark, and the release at the end of the
   // process: that release then always comes after any press, never before one.
   CRITICAL_SECTION pressLock = {};
@@ -45,6 +56,9 @@ HANDLE leftStopSignal;
 HANDLE rightStopSignal;
 HANDLE sequenceStopSignal;
 
+void RunButton(ButtonEngine& engine);
+void RunSteps(ButtonEngine& engine);
+
 // The sequence's record runs no method and no interval of its own.
 const std::atomic<int32_t> noMethod{0};
 const std::atomic<int32_t> noInterval{0};
@@ -54,15 +68,17 @@ ButtonEngine LeftEngine{{LeftRunning, ClickSettings.LeftKey, ClickSettings.LeftI
                         MOUSEEVENTF_LEFTDOWN,
                         MOUSEEVENTF_LEFTUP,
                         leftStopSignal,
-                        OffScreenLeft};
+                        OffScreenLeft,
+                        RunButton};
 ButtonEngine RightEngine{{RightRunning, ClickSettings.RightKey, ClickSettings.RightInterval, &AdvancedSettings.right},
                          RightLock,
                          MOUSEEVENTF_RIGHTDOWN,
                          MOUSEEVENTF_RIGHTUP,
                          rightStopSignal,
-                         OffScreenRight};
+                         OffScreenRight,
+                         RunButton};
 // The sequence's thread, instead of the two above while a sequence runs.
-ButtonEngine SequenceEngine{{SequenceRunning, noMethod, noInterval}, SequenceLock, 0, 0, sequenceStopSignal, 0};
+ButtonEngine SequenceEngine{{SequenceRunning, noMethod, noInterval}, SequenceLock, 0, 0, sequenceStopSignal, 0, RunSteps};
 
 // What the sequence's thread holds down, under SequenceEngine.pressLock as a button's
 // press is under its own: the end of the process releases all of it.
@@ -288,43 +304,49 @@ class StepPlatform final : public SequencePlatform {
   DeadlineClock clock_;
 };
 
-DWORD RunButton(ButtonEngine& engine) {
-  // The finest timer resolution while this thread clicks; the last thread to end
-  // gives it back, since the system counts the requests.
-  timeBeginPeriod(1);
-  // The thread spends nearly all its time waiting; when it wakes, it is on time.
-  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+void RunButton(ButtonEngine& engine) {
   MousePlatform platform(engine);
   RunClickThread(engine.button, platform);
-  timeEndPeriod(1);
-  return 0;
 }
 
-// The settings the start key finds (UI thread), and the copy a sequence thread reads
-// while it lives: the copy is taken only by a start that creates the thread.
+// The settings the start key finds (UI thread), and the copy the sequence's thread
+// reads while it runs: the copy is taken only by a start that wakes the thread.
 SequenceValues sequence;
 SequenceValues runningSequence;
 
-DWORD WINAPI SequenceThread(LPVOID) {
-  timeBeginPeriod(1);
-  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+void RunSteps(ButtonEngine&) {
   StepPlatform platform;
   RunSequence(SequenceEngine.button, runningSequence, platform);
-  timeEndPeriod(1);
+}
+
+DWORD WINAPI EngineThread(LPVOID parameter) {
+  ButtonEngine& engine = *static_cast<ButtonEngine*>(parameter);
+  // The thread spends nearly all its time waiting; when it wakes, it is on time.
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
+  while (WaitForSingleObject(engine.startSignal, INFINITE) == WAIT_OBJECT_0) {
+    // The finest timer resolution while this thread clicks; the system counts the
+    // requests, so the last thread to stop gives it back.
+    timeBeginPeriod(1);
+    engine.run(engine);
+    timeEndPeriod(1);
+  }
   return 0;
 }
 
-void Start(ButtonEngine& engine, LPTHREAD_START_ROUTINE procedure) {
+// The engine's thread, made now unless it is there already. Only the UI thread asks.
+bool HasThread(ButtonEngine& engine) {
+  if (engine.thread == nullptr && engine.startSignal != nullptr) {
+    engine.thread = CreateThread(nullptr, 0, EngineThread, &engine, 0, nullptr);
+  }
+  return engine.thread != nullptr;
+}
+
+void Start(ButtonEngine& engine) {
   if (IsClicking(engine.button)) return;
   if (engine.stopSignal != nullptr) ResetEvent(engine.stopSignal);
+  // False: the thread is still in the run of an earlier start and carries on.
   if (!BeginClicking(engine.button)) return;
-  // Nobody waits for the thread or holds it: it ends by itself after a stop.
-  HANDLE thread = CreateThread(nullptr, 0, procedure, nullptr, 0, nullptr);
-  if (thread == nullptr) {
-    ClickThreadNotCreated(engine.button);
-    return;
-  }
-  CloseHandle(thread);
+  if (!HasThread(engine) || !SetEvent(engine.startSignal)) ClickThreadNotCreated(engine.button);
 }
 
 void Stop(ButtonEngine& engine) {
@@ -423,11 +445,11 @@ void InitializeClickLocks() {
   leftStopSignal = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   rightStopSignal = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   sequenceStopSignal = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  for (ButtonEngine* engine : {&LeftEngine, &RightEngine, &SequenceEngine}) {
+    engine->startSignal = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  }
   clickLocksReady = true;
 }
-
-DWORD WINAPI LeftClickThread(LPVOID) { return RunButton(LeftEngine); }
-DWORD WINAPI RightClickThread(LPVOID) { return RunButton(RightEngine); }
 
 void SetSequence(const SequenceValues& values) {
   // Its thread reads its own copy, which must not change under it: a sequence that
@@ -478,18 +500,18 @@ uint32_t OnTriggerPressed(TriggerRole role, UINT key, bool polled) {
     if (IsClicking(SequenceEngine.button) || (decision.repeated && SequenceRunning.load())) return 0;
     // A thread that carries on for this start reads the copy it began with.
     if (!SequenceEngine.button.threadAlive.load()) runningSequence = sequence;
-    Start(SequenceEngine, SequenceThread);
+    Start(SequenceEngine);
     return 0;
   }
   uint32_t offScreen = 0;
-  for (auto [engine, procedure] : {std::pair{&LeftEngine, LeftClickThread}, {&RightEngine, RightClickThread}}) {
+  for (ButtonEngine* engine : {&LeftEngine, &RightEngine}) {
     // A repeat leaves alone a button whose clicks ran out, and tells nothing again.
     if (IsClicking(engine->button) || (decision.repeated && engine->button.running.load())) continue;
     if (PointOnNoMonitor(*engine)) {
       if (!decision.repeated) offScreen |= engine->offScreenBit;
       continue;
     }
-    Start(*engine, procedure);
+    Start(*engine);
   }
   return offScreen;
 }

@@ -1,5 +1,7 @@
-// The click engine: the start hot-key or trigger starts one click thread per button,
-// the stop hot-key or trigger ends them after the clicks they are in.
+// The click engine: the start hot-key or trigger wakes one click thread per button (or
+// the sequence's), the stop hot-key or trigger ends their clicking after the clicks
+// they are in. Each thread is made by its first start and waits between a stop and
+// the next start.
 #pragma once
 
 #include <windows.h>
@@ -47,9 +49,6 @@ const SequenceValues& CurrentSequence();
 // on the mouse does (WM_HANDMOVED).
 void StopClicking();
 
-// Waits, at most timeoutMs, until no button and no sequence has a thread; true when none
-// is left.
+// Waits, at most timeoutMs, until no button and no sequence clicks any longer (their
+// threads wait for a start); true when none does.
 bool WaitForClickThreads(DWORD timeoutMs);
-
-DWORD WINAPI LeftClickThread(LPVOID);
-DWORD WINAPI RightClickThread(LPVOID);

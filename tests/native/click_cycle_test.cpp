@@ -141,11 +141,11 @@ TEST(ClickCycle, OneThreadPerButtonAtATime) {
   EXPECT_FALSE(BeginClicking(p.button)) << "the thread has not ended: it carries on";
   ClickThreadNotCreated(p.button);
   p.running = false;
-  ASSERT_TRUE(BeginClicking(p.button)) << "a thread that could not be created holds nothing";
+  ASSERT_TRUE(BeginClicking(p.button)) << "a thread that could not be set going holds nothing";
   p.running = false;
   RunClickThread(p.button, p);  // started after the stop: ends at once
   EXPECT_TRUE(p.events.empty());
-  EXPECT_TRUE(BeginClicking(p.button)) << "after the thread has ended, a start needs a new one";
+  EXPECT_TRUE(BeginClicking(p.button)) << "after the run has ended, a start sets the thread going again";
 }
 
 TEST(JitteredPause, SpreadsOverTheWholeRangeWithTheIntervalAsItsMean) {
