@@ -184,7 +184,8 @@ BOOL OnInitAdvanced(HWND dialog) {
   fieldTriggers[1] = values.stopTrigger;
   ShowTrigger(dialog, IDC_START_TRIGGER);
   ShowTrigger(dialog, IDC_STOP_TRIGGER);
-  for (const ToolTipText& tip : ToolTips) AddToolTip(GetDlgItem(dialog, tip.id), tip.text);
+  HWND tips = CreateToolTips(dialog);
+  for (const ToolTipText& tip : ToolTips) AddToolTip(tips, GetDlgItem(dialog, tip.id), tip.text);
   return TRUE;
 }
 

@@ -1,7 +1,6 @@
 #include "app/main_dialog.h"
 
 #include <commctrl.h>
-#include <wininet.h>
 
 #include <cstdlib>
 
@@ -86,14 +85,16 @@ INT_PTR OnTrayIcon(HWND dialog, LPARAM mouseMessage) {
 
 }  // namespace
 
-void AddToolTip(HWND control, const wchar_t* text) {
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  // Owned by the control: destroyed with it.
-  HWND tip =
-      CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, control, nullptr, instance, nullptr);
-  SetWindowPos(tip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+HWND CreateToolTips(HWND dialog) {
+  // Owned by the dialog: destroyed with it. One for all the dialog's controls.
+  HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  SetWindowPos(tips, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return tips;
+}
 
+void AddToolTip(HWND tips, HWND control, const wchar_t* text) {
   TOOLINFOW info = {};
   // The version-2 record (up to lParam) is what every comctl32 version accepts.
   info.cbSize = TTTOOLINFOW_V2_SIZE;
@@ -101,9 +102,9 @@ void AddToolTip(HWND control, const wchar_t* text) {
   info.hwnd = control;
   info.uId = 0;
   GetClientRect(control, &info.rect);
-  info.hinst = instance;
+  info.hinst = GetModuleHandleW(nullptr);
   info.lpszText = const_cast<wchar_t*>(text);
-  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+  SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void InitControls(HWND dialog) {
@@ -131,8 +132,6 @@ void InitControls(HWND dialog) {
 
   SetIntervalText(mainControls.leftInterval, ClickSettings.LeftInterval);
   SetIntervalText(mainControls.rightInterval, ClickSettings.RightInterval);
-
-  for (const ToolTipEntry& entry : ToolTips) AddToolTip(mainControls.*entry.control, entry.text);
 }
 
 INT_PTR OnDpiChanged(HWND dialog, WPARAM wParam, const RECT* suggested) {
@@ -151,23 +150,31 @@ INT_PTR OnDpiChanged(HWND dialog, WPARAM wParam, const RECT* suggested) {
   return 0;
 }
 
+// Only what the window needs to appear: the rest waits for WM_WINDOWSHOWN, which
+// comes before any input to the window.
 BOOL OnInitDialog(HWND dialog) {
   SetWindowIcons(dialog, WindowDpi(dialog));
 
   LoadSettings();
   CheckSettingsAtStartup(dialog);
-  PrepareTrayIcon(dialog);
-
-  DWORD connectionFlags = 0;
-  if (InternetGetConnectedState(&connectionFlags, 0)) {
-    // Nobody waits for the download: it reports back with WM_ONLINEMENU.
-    HANDLE thread = CreateThread(nullptr, 0, OnlineMenuThread, dialog, 0, nullptr);
-    if (thread != nullptr) CloseHandle(thread);
-  }
 
   SetUpBanner(dialog);
   InitControls(dialog);
+  PostMessageW(dialog, WM_WINDOWSHOWN, 0, 0);
   return TRUE;
+}
+
+// The online extras first, as soon as can be, then what only a later use needs.
+void OnWindowShown(HWND dialog) {
+  // Painted first: what follows starts threads and loads libraries.
+  UpdateWindow(dialog);
+  // Nobody waits for the download: it reports back with WM_ONLINEMENU.
+  HANDLE thread = CreateThread(nullptr, 0, OnlineMenuThread, dialog, 0, nullptr);
+  if (thread != nullptr) CloseHandle(thread);
+  StartBannerProbe(dialog);
+  PrepareTrayIcon(dialog);
+  HWND tips = CreateToolTips(dialog);
+  for (const ToolTipEntry& entry : ToolTips) AddToolTip(tips, mainControls.*entry.control, entry.text);
 }
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -178,6 +185,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       return DrawBannerBitmap(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_INITDIALOG:
       return OnInitDialog(dialog);
+    case WM_WINDOWSHOWN:
+      OnWindowShown(dialog);
+      return TRUE;
     case WM_COMMAND:
       return OnCommand(dialog, wParam);
     case WM_HOTKEY:
@@ -196,7 +206,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_BANNER_WEB:
       if (!bannerChosen) {
         bannerChosen = true;
-        ShowWebBanner();
+        ShowWebBanner(dialog);
       }
       return 1;
     case WM_BANNER_LINK:

@@ -9,7 +9,9 @@
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL OnInitDialog(HWND dialog);
 void InitControls(HWND dialog);
-void AddToolTip(HWND control, const wchar_t* text);
+// The tooltip window of a dialog, and a control's tip in it.
+HWND CreateToolTips(HWND dialog);
+void AddToolTip(HWND tips, HWND control, const wchar_t* text);
 // WM_DPICHANGED: the window moved to a monitor of another scale, or the scale changed.
 INT_PTR OnDpiChanged(HWND dialog, WPARAM wParam, const RECT* suggested);
 

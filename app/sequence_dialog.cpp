@@ -241,7 +241,8 @@ BOOL OnInitSequence(HWND dialog) {
   for (int id : {IDC_SEQ_X, IDC_SEQ_Y, IDC_SEQ_PAUSE, IDC_SEQ_REPEAT, IDC_SEQ_SPREAD}) {
     SendDlgItemMessageW(dialog, id, EM_LIMITTEXT, 12, 0);
   }
-  for (const ToolTipText& tip : ToolTips) AddToolTip(GetDlgItem(dialog, tip.id), tip.text);
+  HWND tips = CreateToolTips(dialog);
+  for (const ToolTipText& tip : ToolTips) AddToolTip(tips, GetDlgItem(dialog, tip.id), tip.text);
   return TRUE;
 }
 

@@ -17,6 +17,9 @@ constexpr UINT WM_SIDEBUTTON = WM_USER + 8;
 constexpr UINT WM_BANNER_CHECKED = WM_USER + 9;  // wParam: the page answered 200 over a valid certificate
 // The user moved the mouse by hand while the program clicked, from the input hooks.
 constexpr UINT WM_HANDMOVED = WM_USER + 10;
+// Posted to itself by the main dialog as it initialises: the window is up, and the
+// rest of the start begins (the online extras).
+constexpr UINT WM_WINDOWSHOWN = WM_USER + 11;
 
 // To the window that began a pick or a capture, from the input hooks.
 // A pick ended: wParam an InputSessionEnd, lParam the point picked as MAKELPARAM(x, y).

@@ -124,15 +124,9 @@ void SetUpBanner(HWND dialog) {
   // The strip starts at the very top edge in the themed look: the upper line goes.
   if (CurrentLook() == BannerLook::Themed) ShowWindow(GetDlgItem(dialog, IDC_LINE_TOP), SW_HIDE);
   LayOutBanner(dialog, WindowDpi(dialog));
+}
 
-  // Kept for the whole run; the control is created and placed before the probe
-  // decides, so a page can show as soon as it is asked for.
-  bannerBrowser = new (std::nothrow) QwWebBrowser(dialog);
-  if (bannerBrowser) {
-    (void)bannerBrowser->InPlaceActivate();
-    (void)bannerBrowser->SetPosition(bannerRect);
-  }
-
+void StartBannerProbe(HWND dialog) {
   // Nobody waits for the watchdog: it reports with a message.
   HANDLE watchdog = CreateThread(nullptr, 0, BannerWatchdogThread, dialog, 0, nullptr);
   if (watchdog) CloseHandle(watchdog);
@@ -192,8 +186,20 @@ bool CanResolveContentServer() {
 
 namespace {
 
-void NavigateToBannerPage() {
-  if (!bannerBrowser) return;
+// The browser control is made only for a page that will be shown: it is the
+// heaviest part of the program, and most runs that show the link never need it.
+// Kept for the whole run once made.
+bool HasBannerBrowser(HWND dialog) {
+  if (bannerBrowser) return true;
+  bannerBrowser = new (std::nothrow) QwWebBrowser(dialog);
+  if (!bannerBrowser) return false;
+  (void)bannerBrowser->InPlaceActivate();
+  (void)bannerBrowser->SetPosition(bannerRect);
+  return true;
+}
+
+void NavigateToBannerPage(HWND dialog) {
+  if (!HasBannerBrowser(dialog)) return;
   IWebBrowser2* browser = bannerBrowser->GetWebBrowser();
   if (!browser) return;
   UrlVariant url(BannerPageAddress);
@@ -204,10 +210,8 @@ void NavigateToBannerPage() {
 
 }  // namespace
 
-void ShowWebBanner() {
-  if (!ContentOverHttps) return NavigateToBannerPage();
-  if (!bannerBrowser) return;
-  HWND dialog = bannerBrowser->GetHostWindow();
+void ShowWebBanner(HWND dialog) {
+  if (!ContentOverHttps) return NavigateToBannerPage(dialog);
   // Nobody waits for the check: it reports with WM_BANNER_CHECKED.
   HANDLE check = CreateThread(nullptr, 0, BannerCertificateThread, dialog, 0, nullptr);
   if (check) CloseHandle(check);
@@ -233,7 +237,7 @@ DWORD WINAPI BannerCertificateThread(LPVOID dialog) {
 
 void OnBannerChecked(HWND dialog, bool valid) {
   if (valid) {
-    NavigateToBannerPage();
+    NavigateToBannerPage(dialog);
   } else {
     ShowFallbackLink(dialog);
   }

@@ -26,12 +26,14 @@ extern HWND bannerPlaceholder;       // control 1008: its client rectangle sizes
 extern RECT bannerRect;              // the strip in the dialog's client pixels
 extern int osMajorVersion;           // 0 when unknown
 extern int themeActiveValue;         // first four bytes of "ThemeActive", 0 when unread
-extern QwWebBrowser* bannerBrowser;  // created once by SetUpBanner, never destroyed
+extern QwWebBrowser* bannerBrowser;  // made for the first page shown, never destroyed
 extern WNDPROC previousLinkProc;     // the link static's own procedure
 
-// Places the strip for the desktop's look, creates and places the browser, and
-// starts the probe. Called once, while the main dialog initialises.
+// Places the strip for the desktop's look. Called once, while the main dialog
+// initialises.
 void SetUpBanner(HWND dialog);
+// Starts the probe and its watchdog, once the main dialog shows.
+void StartBannerProbe(HWND dialog);
 
 // Lays the strip out again at the dialog's new DPI over the placeholder's present
 // size: the lower etched line, the browser (unless the link has replaced it) and the link.
@@ -43,9 +45,9 @@ DWORD WINAPI BannerWatchdogThread(LPVOID dialog);
 DWORD WINAPI BannerProbeThread(LPVOID dialog);
 bool CanResolveContentServer();
 
-// WM_BANNER_WEB: navigates the browser to the banner page; over https once the
-// page's server has answered 200 itself, over a valid certificate.
-void ShowWebBanner();
+// WM_BANNER_WEB: makes the browser and navigates it to the banner page; over https
+// once the page's server has answered 200 itself, over a valid certificate.
+void ShowWebBanner(HWND dialog);
 DWORD WINAPI BannerCertificateThread(LPVOID dialog);
 // WM_BANNER_CHECKED: the page, or the link when the check failed.
 void OnBannerChecked(HWND dialog, bool valid);

@@ -51,6 +51,9 @@ void BuildOnlineMenu(HWND dialog, const char* text) {
 
 DWORD WINAPI OnlineMenuThread(LPVOID parameter) {
   HWND dialog = static_cast<HWND>(parameter);
+  // Asked here, not by the dialog: the question loads WinINet, which takes a while.
+  DWORD connectionFlags = 0;
+  if (!InternetGetConnectedState(&connectionFlags, 0)) return 1;
   InternetHandle internet(InternetOpenW(L"QW_ZururOvuvu", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (internet.get() == nullptr) return 1;
   // Always from the server, never the cache: the menu is the server's to change.

@@ -11,6 +11,7 @@
 // OpenOnlineMenuItem. Lives for the whole run and is only ever appended to.
 extern std::vector<OnlineMenuItem> onlineMenuItems;
 
+// Downloads the menu unless the system says it is offline; reports with WM_ONLINEMENU.
 DWORD WINAPI OnlineMenuThread(LPVOID dialog);
 INT_PTR OnOnlineMenuXml(HWND dialog, const char* text);
 INT_PTR OpenOnlineMenuItem(WPARAM command);

@@ -31,7 +31,7 @@ class DpiTest(h.Case):
                 with self.subTest(dpi=dpi, look=look):
                     h.wine("reg", "add", DESKTOP, "/v", "LogPixels", "/t", "REG_DWORD", "/d", dpi, "/f")
                     h.wine("reg", "add", THEME, "/v", "ThemeActive", "/d", look, "/f")
-                    d, c, links, browsers = wait_link(app := self.start("dpi", wrapper=NO_NAMES))
+                    d, c, links, browsers = wait_link(app := self.start("dpi", wrapper=NO_NAMES), browser=False)
                     self.assertEqual((d["dpi"], d["font"][1]), (dpi, -((9 * dpi + 36) // 72)))
                     self.assertEqual(d["icons"], [16 * dpi // 96, 32 * dpi // 96], "small and big icon at the scale")
                     self.assert_texts_whole(d)
