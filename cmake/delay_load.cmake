@@ -1,0 +1,49 @@
+# Libraries whose DLLs load on the first call into them instead of at process start:
+# the program needs them only after its window shows (the online extras, COM and the
+# shell) or once it clicks (the timer resolution), and loading them all before the
+# window would cost the start-up most of its time.
+#   qw_delay_load(<target> <library>...)    e.g. qw_delay_load(QwClicker wininet ole32)
+#
+# MSVC delay-loads by a linker option. mingw-w64 has no such option in GNU ld: each
+# library gets a delay-import library made by dlltool from the functions of the
+# toolchain's own import library, linked instead of that import library, so that a
+# call into it cannot quietly load the DLL at start again.
+function(qw_delay_load target)
+  if(MSVC)
+    foreach(library IN LISTS ARGN)
+      target_link_libraries(${target} PUBLIC ${library})
+      target_link_options(${target} PUBLIC /DELAYLOAD:${library}.dll)
+    endforeach()
+    target_link_libraries(${target} PUBLIC delayimp)
+    return()
+  endif()
+  set(folder ${CMAKE_BINARY_DIR}/delay_load)
+  file(MAKE_DIRECTORY ${folder})
+  foreach(library IN LISTS ARGN)
+    find_library(import_${library} NAMES lib${library}.a REQUIRED)
+    set(delay_library ${folder}/lib${library}_delay.a)
+    if(NOT EXISTS ${delay_library} OR ${import_${library}} IS_NEWER_THAN ${delay_library})
+      execute_process(COMMAND ${CMAKE_DLLTOOL} --identify ${import_${library}}
+                      OUTPUT_VARIABLE dll OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+      execute_process(COMMAND ${CMAKE_NM} --defined-only ${import_${library}}
+                      OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
+      # "__imp_Name" on x64, "__imp__Name@bytes" on x86, where the import by name drops
+      # the decoration (--kill-at below).
+      string(REGEX MATCHALL "[ \t]I __imp_[^\r\n]+" imports "${symbols}")
+      set(definition "LIBRARY ${dll}\nEXPORTS\n")
+      foreach(import IN LISTS imports)
+        string(REGEX REPLACE "^[ \t]I __imp_" "" name "${import}")
+        if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+          string(REGEX REPLACE "^_" "" name "${name}")
+        endif()
+        string(APPEND definition "${name}\n")
+      endforeach()
+      file(WRITE ${folder}/${library}.def "${definition}")
+      execute_process(COMMAND ${CMAKE_DLLTOOL} --input-def ${folder}/${library}.def --dllname ${dll} --kill-at
+                              --output-delaylib ${delay_library}
+                      COMMAND_ERROR_IS_FATAL ANY)
+    endif()
+    target_link_libraries(${target} PUBLIC ${delay_library})
+  endforeach()
+  target_link_libraries(${target} PUBLIC delayimp)
+endfunction()
