@@ -43,17 +43,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX controls = {8, 0xFF};  // ICC_WIN95_CLASSES: tooltips among them
   (void)InitCommonControlsEx(&controls);
 
-  if (FAILED(CoInitialize(nullptr))) {
-    MessageBoxW(nullptr, L"初始化COM对象库失败，快捷方式操作可能无法进行。", L"初始化失败", StartupWarningStyle);
-  }
-
   HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
   if (dialog == nullptr) {
     // Without its window the program can do nothing, and nobody could end it.
-    CoUninitialize();
     return 0;
   }
   ShowWindow(dialog, SW_SHOW);
+
+  // Once the window shows: loading COM takes a while, and only shortcuts and the
+  // strip's browser control need it, both later.
+  if (FAILED(CoInitialize(nullptr))) {
+    MessageBoxW(nullptr, L"初始化COM对象库失败，快捷方式操作可能无法进行。", L"初始化失败", StartupWarningStyle);
+  }
 
   // The resources define no table, so this is null and translates nothing.
   HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
