@@ -8,7 +8,8 @@ press held 200 ms (LeftHold=200) and pauses drawn within 20 % of 100 ms
 (LeftJitter=20); then a sequence of two steps ([Sequence]: a left click and a pause of
 100 ms, a right click and a pause of 200 ms), its period error per step and drift per
 100 steps against its deadlines, beside the plain loop at 100 ms; then the
-hot-key-to-first-press and stop-to-last-event latencies. Asserts nothing.
+hot-key-to-first-press latency beside its floor (qw_hotkey_floor.exe, which presses in
+its own WM_HOTKEY handler) and the stop-to-last-event latency. Asserts nothing.
 
     scripts/bench.sh click_timing_bench.py             (builds, then runs in the tests' namespace)
     python3 bench/click_timing_bench.py [--scale F] [--latency-rounds N]
@@ -146,6 +147,30 @@ def latency_runs(keyboard, target, rounds):
     return [v / 1000.0 for v in first], [v / 1000.0 for v in last]
 
 
+def floor_runs(keyboard, target, rounds):
+    """The start key's floor: qw_hotkey_floor.exe presses in its WM_HOTKEY handler; the
+    same rhythm of keys as latency_runs."""
+    process = subprocess.Popen([w.WINE, os.path.join(w.BENCH_TOOLS, "qw_hotkey_floor.exe")], stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL)
+    first = []
+    rng = random.Random(7)
+    try:
+        if process.stdout.readline().strip() != b"ready":
+            raise RuntimeError("qw_hotkey_floor.exe could not take F9 and F11")
+        for _ in range(rounds):
+            key_at = keyboard.press("F9")
+            first.append(target.wait_presses(1, key_at, 10)[0] - key_at)
+            time.sleep(rng.uniform(0.2, 0.5))
+            target.wait_quiet(key_at, quiet=0.4)
+        keyboard.press("F11")
+        process.wait(timeout=30)
+    finally:
+        if process.poll() is None:
+            process.kill()
+            process.wait(timeout=10)
+    return [v / 1000.0 for v in first]
+
+
 def hold_report(hold):
     """The row of a press held 200 ms at 100 ms: the hold, and the period against 300 ms."""
     holds = hold["holds"]
@@ -220,7 +245,14 @@ def main():
         # The sequence's rounds counted by their left presses: two steps each.
         events, _, _ = program_run(keyboard, target, "clk-seq", ini(1, 100, SEQUENCE), 1, n // 2, 250)
         sequence = sequence_figures(events, n)
-        first, last = latency_runs(keyboard, target, args.latency_rounds)
+        # The program and the floor in turn, half the starts each time, so that both
+        # meet about the same load.
+        first, last, floor = [], [], []
+        for half in (args.latency_rounds // 2, args.latency_rounds - args.latency_rounds // 2):
+            program_first, program_last = latency_runs(keyboard, target, half)
+            first += program_first
+            last += program_last
+            floor += floor_runs(keyboard, target, half)
     finally:
         target.stop()
 
@@ -263,8 +295,11 @@ def main():
           "%+.2f ms" % (sequence["steps"], sequence["median"], sequence["p95"], sequence["p99"], sequence["drift"],
                         plain["median"], plain["p95"], plain["p99"], plain["drift"]))
     print(jitter_report(jitter))
-    print("hot-key to first press, %d starts: median %.2f ms, p95 %.2f ms, max %.2f ms" % (
-        len(first), statistics.median(first), w.percentile(first, 95), max(first)))
+    print("hot-key to first press, %d starts: median %.2f ms, p95 %.2f ms, max %.2f ms; the floor (a program that "
+          "presses in its WM_HOTKEY handler), %d starts: median %.2f ms, p95 %.2f ms, max %.2f ms; median ratio %.2f" % (
+              len(first), statistics.median(first), w.percentile(first, 95), max(first), len(floor),
+              statistics.median(floor), w.percentile(floor, 95), max(floor),
+              statistics.median(first) / statistics.median(floor)))
     print("stop key to last event, %d stops at random points of a 150 ms cycle: median %.2f ms, p95 %.2f ms, "
           "max %.2f ms (0 when the stop came in a pause)" % (len(last), statistics.median(last),
                                                             w.percentile(last, 95), max(last)))

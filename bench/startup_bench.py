@@ -1,21 +1,48 @@
 """Start-up time, idle memory and size of the program against a bare Win32 dialog
 program with the program's manifest, built by the same toolchain and started
-alternately under the same Wine in the same run. Prints figures, their spread and the
-ratios; asserts nothing.
+alternately under the same Wine in the same run. The program runs twice a round: once
+where the content server's name does not resolve (its online extras give up at once:
+the fallback link, no menu), once where the server answers (the menu downloaded, the
+page asked for by the browser control, which under Wine ends in the link). Prints
+figures, their spread and the ratios; asserts nothing.
 
     scripts/bench.sh startup_bench.py                  (builds, then runs in the tests' namespace)
     python3 bench/startup_bench.py [--rounds N] [--memory-rounds N]
 """
 
 import argparse
+import http.server
 import os
 import statistics
+import threading
 import time
 
 import winebench as w
 
 # Idle, as a user leaves it: the online extras have settled.
 IDLE_SECONDS = 3.0
+MENU = "<m name='推荐'><item id='45001' name='主页' url='http://www.example.com/'/></m>".encode("gbk")
+
+
+class ContentServer(http.server.ThreadingHTTPServer):
+    """The content server where the tests' namespace puts its name (127.0.0.1:80): the
+    menu, and an empty page."""
+
+    daemon_threads = True
+
+    def __init__(self):
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                body = MENU if self.path == "/menu.php" else b""
+                self.send_response(200)
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+
+            def log_message(self, *args):
+                pass
+        super().__init__(("127.0.0.1", 80), Handler)
+        threading.Thread(target=self.serve_forever, daemon=True).start()
 
 
 def start_and_close(program, measure_memory):
@@ -43,16 +70,21 @@ def main():
                         help="of those, the first N wait %.0f s idle and read the memory" % IDLE_SECONDS)
     args = parser.parse_args()
 
-    program = w.Program(w.PROGRAM, w.TITLE, "startup-program")
-    bare = w.Program(os.path.join(w.BENCH_TOOLS, "qw_bare_dialog.exe"), "BareDialogBench", "startup-bare")
+    server = ContentServer()
+    programs = [
+        ("bare dialog", w.Program(os.path.join(w.BENCH_TOOLS, "qw_bare_dialog.exe"), "BareDialogBench", "startup-bare")),
+        ("program, no name", w.Program(w.PROGRAM, w.TITLE, "startup-offline", wrapper=w.no_names())),
+        ("program, server", w.Program(w.PROGRAM, w.TITLE, "startup-online")),
+    ]
     load_before = w.load_average()
-    start_and_close(bare, False)  # warms the prefix's caches for both
-    results = {"program": [], "bare": []}
+    start_and_close(programs[0][1], False)  # warms the prefix's caches for all
+    results = {name: [] for name, _ in programs}
     for round_index in range(args.rounds):
-        # Each round in the other order, so neither program always follows the other.
-        pair = [("bare", bare), ("program", program)]
-        for name, which in pair if round_index % 2 == 0 else reversed(pair):
-            results[name].append(start_and_close(which, round_index < args.memory_rounds))
+        # Each round in another order, so that no program always follows the same one.
+        shift = round_index % len(programs)
+        for name, program in programs[shift:] + programs[:shift]:
+            results[name].append(start_and_close(program, round_index < args.memory_rounds))
+    server.shutdown()
 
     def medians(name):
         rows = results[name]
@@ -61,24 +93,27 @@ def main():
                 statistics.median(r[1] for r in memory) if memory else 0,
                 statistics.median(r[2] for r in memory) if memory else 0)
 
-    a, b = medians("program"), medians("bare")
     print("start-up and footprint under %s, %d cores, load average %.2f before and %.2f after" % (
         w.wine_version(), os.cpu_count(), load_before, w.load_average()))
-    print("%d starts of each, alternately; memory after %.0f s idle in the first %d of them; medians" % (
-        args.rounds, IDLE_SECONDS, min(args.memory_rounds, args.rounds)))
-    print("%-28s %12s %12s %8s" % ("", "program", "bare dialog", "ratio"))
-    rows = [("start-up to visible (ms)", a[0], b[0]),
-            ("resident memory idle (KiB)", a[1], b[1]),
-            ("private memory idle (KiB)", a[2], b[2]),
-            ("executable size (bytes)", os.path.getsize(program.exe), os.path.getsize(bare.exe))]
-    for label, x, y in rows:
-        print("%-28s %12.1f %12.1f %8.2f" % (label, x, y, x / y if y else 0))
-    program_ms = [r[0] for r in results["program"]]
-    bare_ms = [r[0] for r in results["bare"]]
-    print("start-up (ms), program:     " + spread_text(program_ms))
-    print("start-up (ms), bare dialog: " + spread_text(bare_ms))
-    # The ratio of each round's pair: the rounds share the machine's load of the moment.
-    print("ratio of each round's pair: " + spread_text([x / y for x, y in zip(program_ms, bare_ms)], 2))
+    print("%d starts of each, in turn; memory after %.0f s idle in the first %d of them; medians; the program where "
+          "the content server's name does not resolve (no name) and where the server answers (server)" % (
+              args.rounds, IDLE_SECONDS, min(args.memory_rounds, args.rounds)))
+    bare = medians("bare dialog")
+    print("%-28s %12s %18s %18s" % ("", "bare dialog", "program, no name", "program, server"))
+    figures = [medians(name) for name, _ in programs[1:]]
+    sizes = [os.path.getsize(programs[0][1].exe), os.path.getsize(w.PROGRAM)]
+    for label, index in (("start-up to visible (ms)", 0), ("resident memory idle (KiB)", 1),
+                         ("private memory idle (KiB)", 2)):
+        print("%-28s %12.1f" % (label, bare[index]) + "".join(
+            " %10.1f (%4.2fx)" % (f[index], f[index] / bare[index] if bare[index] else 0) for f in figures))
+    print("%-28s %12d %10d (%4.2fx)" % ("executable size (bytes)", sizes[0], sizes[1], sizes[1] / sizes[0]))
+    bare_ms = [r[0] for r in results["bare dialog"]]
+    print("start-up (ms), bare dialog:        " + spread_text(bare_ms))
+    for name, _ in programs[1:]:
+        ms = [r[0] for r in results[name]]
+        print("start-up (ms), %-19s " % (name + ":") + spread_text(ms))
+        # The ratio of each round's pair: the rounds share the machine's load of the moment.
+        print("  ratio to the bare dialog of each round's pair: " + spread_text([x / y for x, y in zip(ms, bare_ms)], 2))
 
 
 if __name__ == "__main__":

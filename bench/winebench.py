@@ -59,18 +59,30 @@ def load_average():
     return os.getloadavg()[0]
 
 
-def launcher(*args, timeout=90):
-    """Runs qw_bench_launcher.exe; returns the JSON of its last line, or None when it
+def launcher(*args, timeout=90, wrapper=()):
+    """Runs qw_bench_launcher.exe, under the wrapper command if one is given (a program
+    it starts runs there too); returns the JSON of its last line, or None when it
     failed. Its output goes to a file, not a pipe: a program it starts inherits the
     output and would hold a pipe open."""
     with tempfile.TemporaryFile() as out:
-        code = subprocess.run([WINE, os.path.join(BENCH_TOOLS, "qw_bench_launcher.exe")] + [str(a) for a in args],
-                              stdout=out, stderr=subprocess.DEVNULL, timeout=timeout).returncode
+        code = subprocess.run(list(wrapper) + [WINE, os.path.join(BENCH_TOOLS, "qw_bench_launcher.exe")] +
+                              [str(a) for a in args], stdout=out, stderr=subprocess.DEVNULL, timeout=timeout).returncode
         out.seek(0)
         lines = out.read().decode().strip().splitlines()
     if code != 0:
         return None
     return json.loads(lines[-1]) if lines else {}
+
+
+def no_names():
+    """A wrapper command: a mount namespace whose only name server is 127.0.0.1, where
+    nothing answers, so that no name resolves and a look-up fails at once."""
+    folder = tempfile.mkdtemp(prefix="qw-no-names-")
+    for name, text in (("hosts", "127.0.0.1\tlocalhost\n"), ("resolv.conf", "nameserver 127.0.0.1\n")):
+        with open(os.path.join(folder, name), "w") as f:
+            f.write(text)
+    script = 'mount --bind "$0/hosts" /etc/hosts && mount --bind "$0/resolv.conf" /etc/resolv.conf && exec "$@"'
+    return ["unshare", "--mount", "--propagation", "private", "sh", "-c", script, folder]
 
 
 def unix_pids(fragment):
@@ -110,7 +122,8 @@ class Program:
     folder's name tells its processes from every other), started by the launcher,
     which times its window's appearance, and ended by its close command."""
 
-    def __init__(self, source, caption, name, ini=None):
+    def __init__(self, source, caption, name, ini=None, wrapper=()):
+        self.wrapper = wrapper
         self.folder = os.path.join(PREFIX, "drive_c", "bench", "%s-%s" % (name, uuid.uuid4().hex[:6]))
         os.makedirs(self.folder)
         self.exe = os.path.join(self.folder, os.path.basename(source))
@@ -125,7 +138,7 @@ class Program:
 
     def start(self):
         """Milliseconds from the process's creation to its shown window."""
-        data = launcher("launch", to_windows_path(self.exe), self.caption, 30000)
+        data = launcher("launch", to_windows_path(self.exe), self.caption, 30000, wrapper=self.wrapper)
         if data is None:
             raise RuntimeError("%s did not show its window" % self.exe)
         return data["ms"]
