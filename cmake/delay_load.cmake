@@ -7,7 +7,7 @@
 # MSVC delay-loads by a linker option. mingw-w64 has no such option in GNU ld: each
 # library gets a delay-import library made by dlltool from the functions of the
 # toolchain's own import library, linked instead of that import library, so that a
-# call into it cannot quietly load the DLL at start again.
+# call into it cannot quietly load the DLL at start again (64-bit only, see below).
 function(qw_delay_load target)
   if(MSVC)
     foreach(library IN LISTS ARGN)
@@ -17,16 +17,29 @@ function(qw_delay_load target)
     target_link_libraries(${target} PUBLIC delayimp)
     return()
   endif()
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # The 32-bit delay-import libraries of this dlltool (binutils 2.40) do not work with
+    # mingw-w64's helper: the first call into such a library jumps to address 0. The
+    # 32-bit program therefore loads these libraries at start, as before.
+    target_link_libraries(${target} PUBLIC ${ARGN})
+    return()
+  endif()
   set(folder ${CMAKE_BINARY_DIR}/delay_load)
   file(MAKE_DIRECTORY ${folder})
   foreach(library IN LISTS ARGN)
-    find_library(import_${library} NAMES lib${library}.a REQUIRED)
+    find_library(import_${library} NAMES lib${library}.a)
+    if(NOT import_${library})
+      message(FATAL_ERROR "no import library lib${library}.a in the toolchain")
+    endif()
     set(delay_library ${folder}/lib${library}_delay.a)
     if(NOT EXISTS ${delay_library} OR ${import_${library}} IS_NEWER_THAN ${delay_library})
       execute_process(COMMAND ${CMAKE_DLLTOOL} --identify ${import_${library}}
-                      OUTPUT_VARIABLE dll OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+                      OUTPUT_VARIABLE dll OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed_identify)
       execute_process(COMMAND ${CMAKE_NM} --defined-only ${import_${library}}
-                      OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
+                      OUTPUT_VARIABLE symbols RESULT_VARIABLE failed_nm)
+      if(failed_identify OR failed_nm OR dll STREQUAL "")
+        message(FATAL_ERROR "cannot read the import library ${import_${library}}")
+      endif()
       # "__imp_Name" on x64, "__imp__Name@bytes" on x86, where the import by name drops
       # the decoration (--kill-at below).
       string(REGEX MATCHALL "[ \t]I __imp_[^\r\n]+" imports "${symbols}")
@@ -41,7 +54,11 @@ function(qw_delay_load target)
       file(WRITE ${folder}/${library}.def "${definition}")
       execute_process(COMMAND ${CMAKE_DLLTOOL} --input-def ${folder}/${library}.def --dllname ${dll} --kill-at
                               --output-delaylib ${delay_library}
-                      COMMAND_ERROR_IS_FATAL ANY)
+                      RESULT_VARIABLE failed_dlltool)
+      if(failed_dlltool)
+        file(REMOVE ${delay_library})
+        message(FATAL_ERROR "dlltool could not make ${delay_library}")
+      endif()
     endif()
     target_link_libraries(${target} PUBLIC ${delay_library})
   endforeach()
