@@ -29,7 +29,10 @@ def tray_icons():
 
 
 def temporary_files():  # everything in the user's temporary folder, as Wine names it
-    folder = h.wine("cmd", "/c", "echo %TEMP%").stdout.decode().strip()[3:].split("\\")
+    def named():  # an answer that is no path (cmd's output was seen garbled once) is asked again
+        text = h.wine("cmd", "/c", "echo %TEMP%").stdout.decode(errors="replace").strip()
+        return text[1:3] == ":\\" and text
+    folder = h.wait(named, 30, "the temporary folder's name")[3:].split("\\")
     return sorted(glob.glob(os.path.join(h.PREFIX, "drive_c", *folder, "**"), recursive=True))
 
 
