@@ -1,9 +1,11 @@
 """Start-up time, idle memory and size of the program against a bare Win32 dialog
 program with the program's manifest, built by the same toolchain and started
-alternately under the same Wine in the same run. The program runs twice a round: once
-where the content server's name does not resolve (its online extras give up at once:
-the fallback link, no menu), once where the server answers (the menu downloaded, the
-page asked for by the browser control, which under Wine ends in the link). Prints
+alternately under the same Wine in the same run. The program runs three times a round:
+offline (no network: no download, and the look-up fails at once, so only the probe's
+thread runs), where the content server's name does not resolve (the download gives up
+at its look-up: the fallback link, no menu), and where the server answers (the menu
+downloaded, the page asked for by the browser control, which under Wine ends in the
+link). Prints
 figures, their spread and the ratios; asserts nothing.
 
     scripts/bench.sh startup_bench.py                  (builds, then runs in the tests' namespace)
@@ -73,7 +75,9 @@ def main():
     server = ContentServer()
     programs = [
         ("bare dialog", w.Program(os.path.join(w.BENCH_TOOLS, "qw_bare_dialog.exe"), "BareDialogBench", "startup-bare")),
-        ("program, no name", w.Program(w.PROGRAM, w.TITLE, "startup-offline", wrapper=w.no_names())),
+        ("program, offline", w.Program(w.PROGRAM, w.TITLE, "startup-offline",
+                                       wrapper=["unshare", "--net"] + w.no_names())),
+        ("program, no name", w.Program(w.PROGRAM, w.TITLE, "startup-no-name", wrapper=w.no_names())),
         ("program, server", w.Program(w.PROGRAM, w.TITLE, "startup-online")),
     ]
     load_before = w.load_average()
@@ -95,11 +99,11 @@ def main():
 
     print("start-up and footprint under %s, %d cores, load average %.2f before and %.2f after" % (
         w.wine_version(), os.cpu_count(), load_before, w.load_average()))
-    print("%d starts of each, in turn; memory after %.0f s idle in the first %d of them; medians; the program where "
-          "the content server's name does not resolve (no name) and where the server answers (server)" % (
-              args.rounds, IDLE_SECONDS, min(args.memory_rounds, args.rounds)))
+    print("%d starts of each, in turn; memory after %.0f s idle in the first %d of them; medians; the program with "
+          "no network (offline), where the content server's name does not resolve (no name) and where the server "
+          "answers (server)" % (args.rounds, IDLE_SECONDS, min(args.memory_rounds, args.rounds)))
     bare = medians("bare dialog")
-    print("%-28s %12s %18s %18s" % ("", "bare dialog", "program, no name", "program, server"))
+    print("%-28s %12s" % ("", "bare dialog") + "".join(" %18s" % name for name, _ in programs[1:]))
     figures = [medians(name) for name, _ in programs[1:]]
     sizes = [os.path.getsize(programs[0][1].exe), os.path.getsize(w.PROGRAM)]
     for label, index in (("start-up to visible (ms)", 0), ("resident memory idle (KiB)", 1),
