@@ -40,19 +40,15 @@ function(qw_delay_load target)
       if(failed_identify OR failed_nm OR dll STREQUAL "")
         message(FATAL_ERROR "cannot read the import library ${import_${library}}")
       endif()
-      # "__imp_Name" on x64, "__imp__Name@bytes" on x86, where the import by name drops
-      # the decoration (--kill-at below).
+      # Each function's "__imp_Name", the pointer a call goes through.
       string(REGEX MATCHALL "[ \t]I __imp_[^\r\n]+" imports "${symbols}")
       set(definition "LIBRARY ${dll}\nEXPORTS\n")
       foreach(import IN LISTS imports)
         string(REGEX REPLACE "^[ \t]I __imp_" "" name "${import}")
-        if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-          string(REGEX REPLACE "^_" "" name "${name}")
-        endif()
         string(APPEND definition "${name}\n")
       endforeach()
       file(WRITE ${folder}/${library}.def "${definition}")
-      execute_process(COMMAND ${CMAKE_DLLTOOL} --input-def ${folder}/${library}.def --dllname ${dll} --kill-at
+      execute_process(COMMAND ${CMAKE_DLLTOOL} --input-def ${folder}/${library}.def --dllname ${dll}
                               --output-delaylib ${delay_library}
                       RESULT_VARIABLE failed_dlltool)
       if(failed_dlltool)
