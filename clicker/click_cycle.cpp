@@ -97,8 +97,7 @@ void RunClickThread(ClickButton& button, ClickPlatform& platform) noexcept {
   uint32_t start = button.starts.load();
   int64_t clicked = 0;
   while (KeepClicking(button)) {
-    const int64_t now = platform.NowMicroseconds();
-    if (now - cycleStart > ScheduleSlipMicroseconds) cycleStart = now;
+    cycleStart = ScheduleFrom(cycleStart, platform.NowMicroseconds());
     if (button.starts.load() != start) {
       start = button.starts.load();
       clicked = 0;
@@ -115,7 +114,7 @@ void RunClickThread(ClickButton& button, ClickPlatform& platform) noexcept {
       cycleStart = platform.NowMicroseconds();
       continue;
     }
-    const int64_t nextCycle = clicksEnd + PauseAfter(button, method, platform);
+    const int64_t nextCycle = ScheduleFrom(clicksEnd, platform.NowMicroseconds()) + PauseAfter(button, method, platform);
     if (platform.WaitUntil(nextCycle, true)) {
       cycleStart = nextCycle;
     } else {

@@ -13,11 +13,18 @@
 // of a double click are always this far apart.
 constexpr int64_t ClickHoldMicroseconds = 50000;
 
-// A cycle that starts later than this (the machine stalled) moves the rest of the
-// schedule with it: lost time is not made up with a burst of cut-short clicks. A
-// smaller delay is made up within the cycle, so it costs no drift, and a press is
-// still held for at least half its time.
+// A cycle that starts, or a release that comes, later than this (the machine stalled)
+// moves the rest of the schedule with it: lost time is not made up with a burst of
+// cut-short clicks, nor a press right on the heels of a late release. A smaller delay
+// is made up within the cycle, so it costs no drift, and a press is still held, and a
+// pause still waited, for all but that much of its time.
 constexpr int64_t ScheduleSlipMicroseconds = ClickHoldMicroseconds / 2;
+
+// Where the schedule goes on from: the planned time, or now once the machine has
+// stalled past it by more than the slip.
+constexpr int64_t ScheduleFrom(int64_t planned, int64_t now) noexcept {
+  return now - planned > ScheduleSlipMicroseconds ? now : planned;
+}
 
 // A disabled button with interval 0 has nothing to wait for; it looks at its flag and
 // its settings this often instead of spinning a core.

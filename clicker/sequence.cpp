@@ -172,13 +172,13 @@ bool RunRounds(ClickButton& button, uint32_t start, const SequenceValues& sequen
   int64_t due = platform.NowMicroseconds();
   for (int64_t round = 1;; ++round) {
     for (int32_t i = 0; i < count; ++i) {
-      // As in a click thread: a stall moves the rest of the schedule instead of
-      // cutting holds short to catch up; a smaller delay is made up in the next pause.
-      const int64_t now = platform.NowMicroseconds();
-      if (now - due > ScheduleSlipMicroseconds) due = now;
+      // As in a click thread: a stall before a press or in a hold moves the rest of
+      // the schedule instead of cutting holds or pauses short to catch up; a smaller
+      // delay is made up within the step or the pause after it.
+      due = ScheduleFrom(due, platform.NowMicroseconds());
       const int64_t released = RunStep(sequence.steps[i], sequence.spread, due, platform);
       if (round == sequence.repeat && i == count - 1) return true;
-      due = released + int64_t{sequence.steps[i].pauseMs} * 1000;
+      due = ScheduleFrom(released, platform.NowMicroseconds()) + int64_t{sequence.steps[i].pauseMs} * 1000;
       // The engine's wait sees a stop that comes just before the deadline only when it
       // ends; the flag and the starts tell of it then.
       if (!platform.WaitUntil(due, true) || !button.running.load() || button.starts.load() != start) return false;

@@ -26,8 +26,10 @@ class SequenceTest(h.Case):
         h.key("F9")
         events = steps(target, since, 1000)
         self.assertEqual([(e, where) for _, e, where, _ in events], ROUND * 2)
-        queued = [q for _, _, _, q in events]  # the next step's press at least its pause after the last release
-        self.assertTrue(all(queued[b] - queued[a] >= pause - 1 for a, b, pause in
+        # The next step's press its pause after the last release; a release up to 25 ms late (a busy machine) is
+        # made up in that pause, and the message times count whole milliseconds.
+        queued = [q for _, _, _, q in events]
+        self.assertTrue(all(queued[b] - queued[a] >= pause - 26 for a, b, pause in
                             ((1, 2, 300), (3, 4, 200), (5, 6, 100), (9, 10, 250), (11, 12, 300))), queued)
 
     def test_a_spread_stays_in_its_circle_and_a_stop_in_the_middle_releases_everything(self):

@@ -76,7 +76,7 @@ struct TimelineCase {
   std::vector<Step> script;
   std::string events;
   int64_t endMs;       // when the thread ends
-  int64_t lateMs = 0;  // how late the pause that should end at 150 ms wakes up
+  int64_t lateMs = 0, lateAtMs = 150;  // how late the wait that should end at lateAtMs wakes up
 };
 
 // clang-format off
@@ -106,6 +106,8 @@ const TimelineCase kTimelines[] = {
      "D0 U50 D170 U200 D300 U350 D450 U500 D600 U650 ", 700, 20},
     {"a stall of 300 ms moves the schedule: no burst", SingleClick, 100, {{700, Stop, 0}},
      "D0 U50 D450 U500 D600 U650 ", 700, 300},
+    {"a stall of 300 ms in a press: the pause counts from the late release", SingleClick, 100, {{700, Stop, 0}},
+     "D0 U350 D450 U500 D600 U650 ", 700, 300, 50},
     {"a press is held for its hold time, then the pause", SingleClick, 1000, {{0, SetHold, 200}, {2600, Stop, 0}},
      "D0 U200 D1200 U1400 D2400 U2600 ", 2600},
     {"a double click counts as one; the count runs out: the last release, the end", DoubleClick, 100,
@@ -123,7 +125,7 @@ const TimelineCase kTimelines[] = {
 TEST(ClickCycle, FollowsTheScheduleOfEachScenario) {
   for (const TimelineCase& c : kTimelines) {
     FakePlatform p;
-    p.method = c.method, p.interval = c.interval, p.lateBy = c.lateMs * Ms;
+    p.method = c.method, p.interval = c.interval, p.lateBy = c.lateMs * Ms, p.lateAt = c.lateAtMs * Ms;
     for (const Step& s : c.script) std::get<0>(s) == 0 ? p.Perform(s) : void(p.script.emplace(std::get<0>(s) * Ms, s));
     ASSERT_TRUE(BeginClicking(p.button)) << c.name;
     RunClickThread(p.button, p);

@@ -184,6 +184,8 @@ const RunCase kRuns[] = {
      450, 150, 20},
     {"a stall of 300 ms moves the schedule: no burst", {L"Left * 100", L"Left * 0"}, 1, 0, {},
      "L+0 L-50 L+450 L-500 ", 500, 150, 300},
+    {"a stall of 300 ms in a press: the pause counts from the late release", {L"Left * 100", L"Left * 0"}, 1, 0, {},
+     "L+0 L-350 L+450 L-500 ", 500, 50, 300},
     {"a new place in the spread for each step, the same for both presses of a double",
      {L"LeftDouble 10,20 0", L"Right 0,0 0", L"Middle * 0"}, 1, 5, {},
      "@15,20 L+0 L-50 @15,20 L+100 L-150 @0,5 R+150 R-200 M+200 M-250 ", 250},
