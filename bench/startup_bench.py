@@ -5,8 +5,7 @@ offline (no network: no download, and the look-up fails at once, so only the pro
 thread runs), where the content server's name does not resolve (the download gives up
 at its look-up: the fallback link, no menu), and where the server answers (the menu
 downloaded, the page asked for by the browser control, which under Wine ends in the
-link). Prints
-figures, their spread and the ratios; asserts nothing.
+link). Prints figures, their spread and the ratios; asserts nothing.
 
     scripts/bench.sh startup_bench.py                  (builds, then runs in the tests' namespace)
     python3 bench/startup_bench.py [--rounds N] [--memory-rounds N]
